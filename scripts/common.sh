@@ -1,0 +1,48 @@
+# Shared steps of run.sh and test.sh: install what is missing, configure, build.
+# Sourced, not run.
+
+# System packages the build, the tests and the demo need (Debian 12).
+TARSEL_PACKAGES=(
+    cmake
+    g++
+    make
+    qtbase5-dev
+    libboost-dev
+)
+
+tarsel_install_packages() {
+    local missing=()
+    local package
+    for package in "${TARSEL_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages: ${missing[*]}" >&2
+        echo "Run this script as root, or install them with: sudo apt-get install ${missing[*]}" >&2
+        return 1
+    fi
+    echo "Installing ${missing[*]}" >&2
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+}
+
+# tarsel_build <build folder> [cmake options...]
+tarsel_build() {
+    local folder=$1
+    shift
+    cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >&2
+    cmake --build "$folder" --parallel "$(nproc)" >&2
+}
+
+# Qt wants a private runtime folder; give it one when the session has none.
+tarsel_runtime_dir() {
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        XDG_RUNTIME_DIR=$(mktemp -d /tmp/tarsel-runtime.XXXXXX)
+        export XDG_RUNTIME_DIR
+    fi
+}
