@@ -1,0 +1,8 @@
+#include "demo/plugin/GenotyperFactory.h"
+
+#include "demo/plugin/GenotyperExtension.h"
+
+NTarsel::NExtension::IExtension* CGenotyperFactory::CreateExtension()
+{
+    return new CGenotyperExtension;
+}

@@ -1,0 +1,641 @@
+#include "extension/BaseExtension.h"
+
+#include "extension/ExtensionError.h"
+#include "extension/report/ReportDataDlg.h"
+#include "host/config/Config.h"
+#include "host/core/Application.h"
+#include "host/core/MainWindow.h"
+#include "host/core/Profile.h"
+#include "host/core/ProfileManager.h"
+#include "host/core/Settings.h"
+#include "host/dna/Project.h"
+#include "host/dna/Sample.h"
+#include "host/dna/Settings.h"
+#include "host/log/Logger.h"
+#include "host/report/DataSet.h"
+#include "host/report/FastReportWidget.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QToolBar>
+
+#include <boost/format.hpp>
+
+#include <locale>
+#include <map>
+
+namespace NTarsel {
+namespace NExtension {
+
+namespace {
+
+const char* const c_sLogSource = "BaseExtension";
+const int c_nErrorLevel = 1;
+const int c_nProgressLevel = 3;
+// Longer project paths are shown as their first and last 35 characters.
+const int c_nMaxProjectPathLength = 73;
+const int c_nProjectPathPart = 35;
+
+bool hasLogger()
+{
+    return static_cast<bool>(NLog::GetLogger(""));
+}
+
+void writeLog(const std::string& message, int level, int line)
+{
+    const std::string source(c_sLogSource);
+    if (boost::shared_ptr<NLog::ILogger> logger = NLog::GetLogger(""))
+        logger->Log(message, level, 0, source, line);
+}
+
+QString fromLocal(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<int>(text.size()));
+}
+
+std::string toLocal(const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString variablesFilePath(const QString& configFile)
+{
+    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(configFile);
+}
+
+// The variables carried from one project to the next, in the order they are written.
+QStringList persistedVariables()
+{
+    QStringList names{CVariables::c_sPhysician, CVariables::c_sOrganizationName, CVariables::c_sOrganizationAddress,
+                      CVariables::c_sOrganizationPhone};
+    for (int index = 0; index < CVariables::c_nSampleTypeHistorySize; ++index)
+        names.append(CVariables::sampleTypeHistory(index));
+    return names;
+}
+
+} // namespace
+
+// The message is built only when there is a logger to take it; the entry carries
+// the line of the statement that wrote it.
+#define EXTENSION_LOG(level, message)                                                                              \
+    do {                                                                                                           \
+        if (hasLogger())                                                                                           \
+            writeLog((message), (level), __LINE__);                                                                \
+    } while (false)
+
+// The handlers of an operation that the user triggers: log, then return normally.
+#define EXTENSION_GUARD_HANDLERS                                                                                   \
+    catch (const std::exception& error)                                                                            \
+    {                                                                                                              \
+        EXTENSION_LOG(c_nErrorLevel, (boost::format("Error: %s") % error.what()).str());                           \
+    }                                                                                                              \
+    catch (...)                                                                                                    \
+    {                                                                                                              \
+        EXTENSION_LOG(c_nErrorLevel, std::string("Unknown error"));                                                \
+    }
+
+const char* const CBaseExtension::analysisToolbarName = "AnalyseToolBar";
+
+CBaseExtension::CBaseExtension(const QString& pluginName, const QString& configFile, const QString& reportFileName)
+    : QObject(nullptr)
+    , m_sConfigFile(configFile)
+    , m_pMainWindow(nullptr)
+    , m_bAnalyseMode(false)
+    , m_pReportWidget(nullptr)
+    , m_pAnalyseToolBar(nullptr)
+    , m_pReportMenu(nullptr)
+    , m_pAnalysisAction(nullptr)
+    , m_pPrintReportAction(nullptr)
+    , m_pSaveAsPdfAction(nullptr)
+    , m_pBlankDataAction(nullptr)
+    , m_pSamplesCombo(nullptr)
+    , m_nSelectedSample(static_cast<int>(NDna::SConsts::c_nNotSelect))
+    , m_sReportFileName(reportFileName)
+    , m_pTemplateMenu(nullptr)
+    , m_sPluginName(pluginName)
+{
+}
+
+CBaseExtension::~CBaseExtension()
+{
+}
+
+QString CBaseExtension::GetInfo() const
+{
+    return QObject::tr("BasePlugin");
+}
+
+QString CBaseExtension::GetVersion() const
+{
+    return QObject::tr("Base Plugin 1.1");
+}
+
+const QMap<QString, std::pair<unsigned int, bool> >& CBaseExtension::GetDbMap() const
+{
+    return m_dbMap;
+}
+
+void CBaseExtension::exportProject()
+{
+}
+
+void CBaseExtension::configureProfile()
+{
+}
+
+void CBaseExtension::setupDrugResistanceValues()
+{
+}
+
+void CBaseExtension::setupReportPaths()
+{
+}
+
+// ---- main window and analysis mode
+
+void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
+{
+    m_pMainWindow = mainWindow;
+    if (!m_pMainWindow)
+        return;
+
+    setupReportPaths();
+
+    m_pReportWidget = new NFastReport::CFastReportWidget(m_pMainWindow);
+
+    m_pAnalysisAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/analysis.png")),
+                                    QObject::tr("Analysis"), m_pMainWindow);
+    m_pAnalysisAction->setCheckable(true);
+    connect(m_pAnalysisAction, &QAction::triggered, this, &CBaseExtension::analyse);
+
+    m_pBlankDataAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/enter_data.png")),
+                                     QObject::tr("Blank data"), this);
+    connect(m_pBlankDataAction, &QAction::triggered, this, &CBaseExtension::enterData);
+
+    m_pPrintReportAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/print_report.png")),
+                                       QObject::tr("Print report"), this);
+    connect(m_pPrintReportAction, &QAction::triggered, m_pReportWidget,
+            &NFastReport::CFastReportWidget::printReport);
+
+    m_pSaveAsPdfAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/save_as_pdf.png")),
+                                     QObject::tr("Save as PDF"), this);
+    connect(m_pSaveAsPdfAction, &QAction::triggered, m_pReportWidget, &NFastReport::CFastReportWidget::saveAsPDF);
+
+    m_pSamplesCombo = new QComboBox(m_pMainWindow);
+    connect(m_pSamplesCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &CBaseExtension::selectSampleChanged);
+    m_pSamplesCombo->hide();
+
+    m_pTemplateMenu = new QMenu(QObject::tr("Template"), m_pMainWindow);
+
+    connect(this, &CBaseExtension::mainWindowStateChanged, m_pMainWindow, &NTarsel::CMainWindow::stateChanged);
+    connect(m_pMainWindow, &NTarsel::CMainWindow::dbLoaded, this, &CBaseExtension::onDbLoaded);
+
+    UpdateProfile();
+    UpdateActions();
+}
+
+void CBaseExtension::UpdateActions()
+{
+    if (!m_pMainWindow || !m_pProject || !m_pAnalysisAction)
+        return;
+    m_pAnalysisAction->setVisible(true);
+    const bool enabled = m_pMainWindow->HasControlsAccess() && m_pProject && !m_pProject->BlocksAnalysis()
+                         && m_pProject->AllowsAnalysis();
+    m_pAnalysisAction->setEnabled(enabled);
+}
+
+void CBaseExtension::EnterAnalyse()
+{
+    try {
+        EXTENSION_LOG(c_nProgressLevel, std::string("Enter analyse mode..."));
+        setupSamplesCombo();
+        if (!interpretate())
+            return;
+        if (!m_pMainWindow)
+            throw XExtensionError("Analysis mode needs the main window given to Install", ExtensionErrorNotInstalled);
+
+        m_bAnalyseMode = true;
+        setupDrugResistanceValues();
+        m_pMainWindow->SwitchToState(NTarsel::MainWindowStateAnalysis);
+        m_pMainWindow->SetCentralWidget(m_pReportWidget);
+
+        m_pMainProfile = NTarsel::CSettings::GetProfileManager()->GetCurrentProfile();
+        // Without a profile toolbar the analysis toolbar follows the window's own style.
+        Qt::ToolButtonStyle buttonStyle = m_pMainWindow->toolButtonStyle();
+        if (m_pMainProfile) {
+            if (QToolBar* profileToolBar = m_pMainProfile->GetToolBar(NTarsel::ActionTypeAnalysis)) {
+                buttonStyle = profileToolBar->toolButtonStyle();
+                profileToolBar->removeAction(m_pAnalysisAction);
+            }
+            m_pMainProfile->Unbind();
+        }
+
+        m_pAnalyseToolBar = m_pMainWindow->addToolBar(QObject::tr("Analyse"));
+        m_pAnalyseToolBar->setObjectName(QLatin1String(analysisToolbarName));
+        m_pAnalyseToolBar->setToolButtonStyle(buttonStyle);
+        m_pAnalyseToolBar->addAction(m_pAnalysisAction);
+        m_pAnalyseToolBar->addSeparator();
+        m_pAnalyseToolBar->addAction(m_pBlankDataAction);
+        m_pAnalyseToolBar->addAction(m_pSaveAsPdfAction);
+        m_pAnalyseToolBar->addAction(m_pPrintReportAction);
+        if (m_pSamplesCombo->count() > 1) {
+            m_pSamplesCombo->show();
+            m_pAnalyseToolBar->addSeparator();
+            m_pAnalyseToolBar->addWidget(m_pSamplesCombo);
+        }
+
+        m_pReportMenu = m_pMainWindow->menuBar()->addMenu(QObject::tr("Report"));
+        if (!m_pTemplateMenu->isEmpty()) {
+            m_pReportMenu->addMenu(m_pTemplateMenu);
+            m_pReportMenu->addSeparator();
+        }
+        m_pReportMenu->addAction(m_pBlankDataAction);
+        m_pReportMenu->addAction(m_pSaveAsPdfAction);
+        m_pReportMenu->addAction(m_pPrintReportAction);
+        m_pReportMenu->addAction(m_pAnalysisAction);
+
+        configureProfile();
+        UpdateActions();
+        updateReport();
+    }
+    EXTENSION_GUARD_HANDLERS
+}
+
+void CBaseExtension::ExitAnalyse()
+{
+    if (!m_bAnalyseMode)
+        return;
+    EXTENSION_LOG(c_nProgressLevel, std::string("Exit analyse mode..."));
+    try {
+        variablesToProject();
+        m_bAnalyseMode = false;
+        m_pMainWindow->removeToolBar(m_pAnalyseToolBar);
+        m_pMainWindow->menuBar()->removeAction(m_pReportMenu->menuAction());
+        if (m_pMainProfile)
+            m_pMainProfile->Bind();
+        m_pMainWindow->setupDockWidgets();
+        clearReport();
+        UpdateProfile();
+        m_pMainWindow->RestoreCentralWidget();
+        m_pMainWindow->SwitchToState(NTarsel::MainWindowStateNormal);
+    }
+    EXTENSION_GUARD_HANDLERS
+}
+
+// ---- project and samples
+
+void CBaseExtension::SetProject(const boost::shared_ptr<NDna::IProject>& project)
+{
+    m_pProject = project;
+    setupSamplesCombo();
+    setupVariableMap();
+    loadVariables();
+}
+
+void CBaseExtension::setupSamplesCombo()
+{
+    m_nSelectedSample = static_cast<int>(NDna::SConsts::c_nNotSelect);
+    if (m_pProject)
+        m_nSelectedSample = static_cast<int>(m_pProject->GetSelectedSample());
+    if (!m_pSamplesCombo)
+        return;
+
+    m_pSamplesCombo->blockSignals(true);
+    m_pSamplesCombo->clear();
+    if (!m_pProject) {
+        m_pSamplesCombo->setVisible(false);
+    } else {
+        const unsigned int count = m_pProject->GetSampleCount();
+        for (unsigned int index = 0; index < count; ++index) {
+            const boost::shared_ptr<NDna::ISample> sample = m_pProject->GetSample(index);
+            const QString name = fromLocal(sample->GetData()->GetSpecimen()->GetName());
+            m_pSamplesCombo->insertItem(m_pSamplesCombo->count(), QIcon(), name, QVariant());
+        }
+        m_pSamplesCombo->setCurrentIndex(m_nSelectedSample);
+        m_pSamplesCombo->setVisible(m_pSamplesCombo->count() > 1);
+    }
+    m_pSamplesCombo->blockSignals(false);
+}
+
+void CBaseExtension::selectSampleChanged(int index)
+{
+    m_nSelectedSample = index;
+    if (m_pProject)
+        m_pProject->SetSelectedSample(index);
+    if (interpretate())
+        updateReport();
+}
+
+QString CBaseExtension::getProjectPath()
+{
+    if (!m_pProject)
+        return QString();
+    std::string path = m_pProject->GetPath();
+    if (path.empty())
+        path = m_pProject->GetProjectName();
+    const QString text = fromLocal(path);
+    if (text.size() <= c_nMaxProjectPathLength)
+        return text;
+    return text.left(c_nProjectPathPart) + QStringLiteral("...") + text.right(c_nProjectPathPart);
+}
+
+// ---- profiles and reference databases
+
+boost::shared_ptr<NTarsel::CProfile> CBaseExtension::CreateProfile()
+{
+    m_pProfile = NTarsel::CreateProfile(QString());
+    m_pProfile->LoadCompact();
+    for (auto it = m_dbMap.cbegin(); it != m_dbMap.cend(); ++it)
+        m_pProfile->AddDb(it.key());
+    setupProfile();
+    return m_pProfile;
+}
+
+void CBaseExtension::setupProfile()
+{
+    m_pProfile->SetName(m_sPluginName);
+}
+
+void CBaseExtension::UpdateProfile()
+{
+    if (m_bAnalyseMode)
+        return;
+    boost::shared_ptr<NTarsel::CProfile> current;
+    {
+        const boost::shared_ptr<NTarsel::CProfileManager> manager = NTarsel::CSettings::GetProfileManager();
+        current = manager->GetCurrentProfile();
+    }
+    if (!current)
+        return;
+    QToolBar* toolBar = current->GetToolBar(NTarsel::ActionTypeAnalysis);
+    if (!toolBar)
+        return;
+    toolBar->removeAction(m_pAnalysisAction);
+    toolBar->addAction(m_pAnalysisAction);
+}
+
+bool CBaseExtension::HasDbAccess(const QString& name) const
+{
+    return m_dbMap.contains(name);
+}
+
+QString CBaseExtension::getReferencesDb()
+{
+    std::string name;
+    if (const boost::shared_ptr<NDna::ISettings> settings = NDna::GetSettings()) {
+        name = settings->GetReferenceDatabase();
+        const std::locale locale;
+        std::use_facet<std::ctype<char> >(locale).tolower(&name[0], &name[0] + name.size());
+    }
+    return fromLocal(name);
+}
+
+// ---- report templates
+
+void CBaseExtension::onDbLoaded()
+{
+    const QString database = getReferencesDb();
+    if (!m_dbMap.contains(database) || database == m_sReferencesDb)
+        return;
+    m_sReferencesDb = database;
+
+    if (!m_pMainWindow || !m_pTemplateMenu)
+        return;
+    const QString locale = fromLocal(m_pMainWindow->GetLocale());
+    QDir directory(NTarsel::CApplication::commonDataLocation());
+    if (locale.isEmpty() || !directory.cd(QStringLiteral("reports")) || !directory.cd(locale)
+        || !directory.cd(m_sPluginName.toLower()))
+        return;
+
+    const QString lastChoice = NTarsel::CSettings::GetQSettings()->value(getTemplateKey(), QString()).toString();
+    const QFileInfoList templates =
+        directory.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    if (templates.isEmpty())
+        return;
+
+    // A new build replaces the entries of the database chosen before.
+    QList<QActionGroup*> previousGroups;
+    for (QAction* entry : m_pTemplateMenu->actions()) {
+        if (entry->actionGroup() && entry->actionGroup()->parent() == this
+            && !previousGroups.contains(entry->actionGroup()))
+            previousGroups.append(entry->actionGroup());
+    }
+    for (QActionGroup* group : previousGroups) {
+        for (QAction* entry : group->actions()) {
+            m_pTemplateMenu->removeAction(entry);
+            delete entry;
+        }
+        delete group;
+    }
+
+    auto* group = new QActionGroup(this);
+    group->setExclusive(true);
+    connect(group, &QActionGroup::triggered, this, &CBaseExtension::selectReportTemplate);
+    for (const QFileInfo& info : templates) {
+        auto* entry = new QAction(info.fileName(), this);
+        entry->setData(info.absoluteFilePath());
+        entry->setCheckable(true);
+        group->addAction(entry);
+        if (entry->text() == lastChoice)
+            entry->setChecked(true);
+    }
+    if (!group->checkedAction())
+        group->actions().first()->setChecked(true);
+    m_pTemplateMenu->addActions(group->actions());
+    selectReportTemplate(group->checkedAction());
+}
+
+void CBaseExtension::selectReportTemplate(QAction* entry)
+{
+    if (!entry)
+        return;
+    m_sTemplateDir = entry->data().toString();
+    NTarsel::CSettings::GetQSettings()->setValue(getTemplateKey(), entry->text());
+    if (m_bAnalyseMode)
+        updateReport();
+}
+
+QString CBaseExtension::getTemplateKey()
+{
+    return QStringLiteral("plugins/%1/report/mru").arg(m_sPluginName);
+}
+
+// ---- report variables
+
+void CBaseExtension::setupVariableMap()
+{
+    for (const QString* name :
+         {&CVariables::c_sComment, &CVariables::c_sPhysician, &CVariables::c_sNumberOfSample,
+          &CVariables::c_sSampleDate, &CVariables::c_sSampleType, &CVariables::c_sPatientID,
+          &CVariables::c_sCaseRecordNum, &CVariables::c_sPatientFIO, &CVariables::c_sPatientBirthday,
+          &CVariables::c_sPatientSex, &CVariables::c_sClinicName, &CVariables::c_sClinicDepartment,
+          &CVariables::c_sAnalysisStatus, &CVariables::c_sOrganizationName, &CVariables::c_sOrganizationAddress,
+          &CVariables::c_sOrganizationPhone, &CVariables::c_sDate})
+        m_variables[*name] = QString();
+    m_variables[CVariables::c_sProjectPath] = getProjectPath();
+}
+
+void CBaseExtension::loadVariables()
+{
+    const QByteArray path = variablesFilePath(m_sConfigFile).toLocal8Bit();
+    const boost::shared_ptr<NConfig::Config> config(
+        NConfig::ConfCreate(path.constData(), NConfig::ConfOpenRead, NConfig::ConfNamePath), NConfig::ConfRelease);
+    if (!config)
+        return;
+    const unsigned int count = config->GetEntryCount("");
+    for (unsigned int index = 0; index < count; ++index) {
+        NConfig::IConfigEntry* entry = config->GetEntry("", static_cast<int>(index));
+        const char* value = entry->GetValue("");
+        if (!value)
+            continue;
+        m_variables[QString::fromLatin1(entry->GetName("", -1))] = QString::fromLocal8Bit(value);
+    }
+}
+
+void CBaseExtension::saveVariables()
+{
+    const QByteArray path = variablesFilePath(m_sConfigFile).toLocal8Bit();
+    const boost::shared_ptr<NConfig::Config> config(
+        NConfig::ConfCreate(path.constData(), NConfig::ConfOpenWrite, NConfig::ConfNamePath), NConfig::ConfRelease);
+    if (!config)
+        return;
+    for (const QString& name : persistedVariables()) {
+        const QByteArray value = m_variables.value(name).toLocal8Bit();
+        config->SetValue(value.constData(), name.toLocal8Bit().constData());
+    }
+    if (!config->Save())
+        EXTENSION_LOG(c_nErrorLevel, (boost::format("Cannot save report variables: %s") % config->GetLastError()).str());
+}
+
+void CBaseExtension::variablesFromProject()
+{
+    if (!m_pProject)
+        return;
+    const std::map<std::string, std::string> stored = m_pProject->GetReportVariables();
+    for (const auto& variable : stored)
+        m_variables[fromLocal(variable.first)] = fromLocal(variable.second);
+}
+
+void CBaseExtension::variablesToProject()
+{
+    if (!m_pProject)
+        return;
+    std::map<std::string, std::string> variables;
+    for (auto it = m_variables.cbegin(); it != m_variables.cend(); ++it)
+        variables[toLocal(it.key())] = toLocal(it.value());
+    m_pProject->SetReportVariables(variables);
+}
+
+QString CBaseExtension::timestamp()
+{
+    return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+// ---- interpretation and report generation
+
+void CBaseExtension::analyse()
+{
+    analyseMutations();
+}
+
+void CBaseExtension::analyseMutations()
+{
+    if (!m_bAnalyseMode)
+        EnterAnalyse();
+    else
+        ExitAnalyse();
+    emit mainWindowStateChanged();
+}
+
+bool CBaseExtension::interpretate()
+{
+    setupVariableMap();
+    loadVariables();
+    variablesFromProject();
+    if (interpretateResults()) {
+        m_variables[CVariables::c_sDate] = timestamp();
+        variablesToProject();
+        return true;
+    }
+    EXTENSION_LOG(c_nErrorLevel, std::string("Failed interpretate results"));
+    if (m_pAnalysisAction)
+        m_pAnalysisAction->setChecked(false);
+    return false;
+}
+
+bool CBaseExtension::interpretateResults()
+{
+    EXTENSION_LOG(c_nProgressLevel, std::string("CBaseExtension::interpretateResults() pressed, empty call!!!"));
+    return false;
+}
+
+std::list<boost::shared_ptr<NFastReport::IDataSet> > CBaseExtension::getDataSets()
+{
+    return std::list<boost::shared_ptr<NFastReport::IDataSet> >();
+}
+
+void CBaseExtension::updateReport()
+{
+    if (!m_pReportWidget || m_sTemplateDir.isEmpty())
+        return;
+    try {
+        const QDir directory(m_sTemplateDir);
+        if (!directory.exists())
+            return;
+        const QString reportFile = directory.absoluteFilePath(m_sReportFileName);
+        EXTENSION_LOG(c_nProgressLevel,
+                      (boost::format("Loading report '%s'") % reportFile.toLocal8Bit().constData()).str());
+        m_pReportWidget->SetVariables(m_variables);
+        {
+            // The viewer keeps its own references; ours go as soon as it has them.
+            const std::list<boost::shared_ptr<NFastReport::IDataSet> > dataSets = getDataSets();
+            m_pReportWidget->SetDataSets(dataSets);
+        }
+        m_pReportWidget->SetMemoColors(m_memoColors);
+        m_pReportWidget->SetReportPath(reportFile);
+        m_pReportWidget->UpdateReport();
+    }
+    EXTENSION_GUARD_HANDLERS
+}
+
+void CBaseExtension::clearReport()
+{
+    if (!m_pReportWidget)
+        return;
+    try {
+        m_pReportWidget->ClearReport();
+    }
+    EXTENSION_GUARD_HANDLERS
+}
+
+void CBaseExtension::enterData()
+{
+    try {
+        CReportDataDlg dialog(m_pMainWindow, m_variables);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        if (dialog.variables() == m_variables)
+            return;
+        m_variables = dialog.variables();
+        variablesToProject();
+        if (m_pMainWindow)
+            m_pMainWindow->setWindowModified(true);
+        saveVariables();
+        updateReport();
+    }
+    EXTENSION_GUARD_HANDLERS
+}
+
+} // namespace NExtension
+} // namespace NTarsel
