@@ -9,7 +9,7 @@ CMainWindow::CMainWindow(QWidget* parent)
     , m_sLocale("en")
 {
     // The placeholder lets setWindowModified mark the title.
-    setWindowTitle(tr("DNA analysis") + QStringLiteral("[*]"));
+    setWindowTitle(QObject::tr("DNA analysis") + QStringLiteral("[*]"));
 }
 
 CMainWindow::~CMainWindow() = default;
