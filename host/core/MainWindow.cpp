@@ -1,6 +1,12 @@
 #include "host/core/MainWindow.h"
 
+#include <QChildEvent>
 #include <QDockWidget>
+#include <QMenuBar>
+#include <QRubberBand>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolBar>
 
 namespace NTarsel {
 
@@ -86,6 +92,35 @@ bool CMainWindow::HasControlsAccess() const
 void CMainWindow::SetControlsAccess(bool access)
 {
     m_bControlsAccess = access;
+}
+
+bool CMainWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::ChildAdded) {
+        QObject* child = static_cast<QChildEvent*>(event)->child();
+        if (child->isWidgetType())
+            child->installEventFilter(this);
+    }
+    return QMainWindow::event(event);
+}
+
+bool CMainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (isLooseChild(widget))
+            widget->move(-widget->width() - 1, -widget->height() - 1);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool CMainWindow::isLooseChild(const QWidget* widget) const
+{
+    return widget->parentWidget() == this && !widget->isWindow() && widget != centralWidget()
+           && widget != menuWidget() && !qobject_cast<const QToolBar*>(widget)
+           && !qobject_cast<const QDockWidget*>(widget) && !qobject_cast<const QStatusBar*>(widget)
+           && !qobject_cast<const QMenuBar*>(widget) && !qobject_cast<const QTabBar*>(widget)
+           && !qobject_cast<const QRubberBand*>(widget) && !widget->objectName().startsWith(QLatin1String("qt_"));
 }
 
 const std::string& CMainWindow::GetLocale() const

@@ -23,7 +23,9 @@ enum EMainWindowState
 
 // The host's main window. Plug-ins swap its central widget, switch its state and
 // follow its signals; the host registers the docks of its normal layout with it.
-// Widgets handed to it are never deleted by the swap operations.
+// Widgets handed to it are never deleted by the swap operations. A child widget
+// that is shown before anyone places it (a plug-in's sample selector waiting for
+// its toolbar) is kept out of sight instead of covering the window's corner.
 class TARSEL_CORE_EXPORT CMainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -56,6 +58,10 @@ public:
     virtual const std::string& GetLocale() const;
     void SetLocale(const std::string& locale);
 
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // Re-emitted for each state change announced by a plug-in.
     void stateChanged();
@@ -63,6 +69,9 @@ signals:
     void dbLoaded();
 
 private:
+    // A direct child widget that none of the window's areas manages.
+    bool isLooseChild(const QWidget* widget) const;
+
     struct SDock
     {
         QPointer<QDockWidget> dock;

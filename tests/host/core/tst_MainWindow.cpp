@@ -1,5 +1,6 @@
 #include "host/core/MainWindow.h"
 
+#include <QComboBox>
 #include <QDockWidget>
 #include <QLabel>
 #include <QPointer>
@@ -7,6 +8,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 
 namespace {
@@ -44,6 +46,7 @@ private slots:
     void defaults();
     void windowModifiedWithoutWarning();
     void signalsCanBeSpied();
+    void looseChildShownBeforePlacingStaysOutOfSight();
 
 private:
     QTemporaryDir m_dir;
@@ -256,6 +259,28 @@ void tst_MainWindow::signalsCanBeSpied()
     QVERIFY(QMetaObject::invokeMethod(&window, "stateChanged"));
     QCOMPARE(stateSpy.count(), 1);
     QCOMPARE(dbSpy.count(), 1);
+}
+
+void tst_MainWindow::looseChildShownBeforePlacingStaysOutOfSight()
+{
+    NTarsel::CMainWindow window;
+    window.resize(800, 600);
+    auto* central = new QWidget;
+    window.setCentralWidget(central);
+    QToolBar* toolBar = window.addToolBar(QStringLiteral("Tools"));
+    auto* selector = new QComboBox(&window);
+    selector->addItems({QStringLiteral("first"), QStringLiteral("second")});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    selector->show();
+    QVERIFY(!selector->isHidden());
+    QVERIFY(!window.rect().intersects(selector->geometry()));
+    QVERIFY(!central->geometry().isEmpty() && central->isVisible());
+
+    toolBar->addWidget(selector);
+    QTRY_VERIFY(selector->isVisible());
+    QVERIFY(toolBar->rect().intersects(selector->geometry()));
 }
 
 QTEST_MAIN(tst_MainWindow)
