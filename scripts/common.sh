@@ -6,8 +6,13 @@ TARSEL_PACKAGES=(
     cmake
     g++
     make
+    pkgconf
     qtbase5-dev
     libboost-dev
+    libgrantlee5-dev
+    libhts-dev
+    fonts-dejavu-core
+    poppler-utils
 )
 
 tarsel_install_packages() {

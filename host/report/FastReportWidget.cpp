@@ -1,42 +1,54 @@
 #include "host/report/FastReportWidget.h"
 
-#include "common/SaveFile.h"
-#include "host/log/Logger.h"
-#include "host/report/CellText.h"
 #include "host/report/DataSet.h"
+#include "host/report/Report.h"
+#include "host/report/ReportLog.h"
+#include "host/report/ReportView.h"
 
+#include <QAction>
+#include <QDate>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPageLayout>
 #include <QPageSize>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSaveFile>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QStackedWidget>
-#include <QTextBrowser>
-#include <QTextDocument>
+#include <QStandardPaths>
+#include <QToolBar>
 #include <QVBoxLayout>
 
-#include <boost/format.hpp>
-
-#include <typeinfo>
+#include <new>
+#include <stdexcept>
 
 namespace NFastReport {
 
 namespace {
 
-void log(int level, int line, const std::string& message)
+const QLatin1String c_sLastPdfDirectoryKey("report/lastPdfDirectory");
+
+QAction* addZoomAction(QWidget* owner, QToolBar* toolBar, const QString& icon, const QString& text,
+                       const QKeySequence& shortcut)
 {
-    if (boost::shared_ptr<NLog::ILogger> logger = NLog::GetLogger(""))
-        logger->Log(message, level, 0, "FastReportWidget", line);
+    auto* action = new QAction(QIcon::fromTheme(icon), text, owner);
+    action->setToolTip(text);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    owner->addAction(action);
+    toolBar->addAction(action);
+    return action;
 }
 
-QString escaped(const QString& text)
+// A part of a file name without characters that file systems refuse.
+QString fileNamePart(const QString& text)
 {
-    return text.toHtmlEscaped().replace(QLatin1Char('\n'), QLatin1String("<br/>"));
+    static const QRegularExpression unsafe(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    return QString(text).replace(unsafe, QStringLiteral("_")).simplified();
 }
 
 } // namespace
@@ -45,24 +57,75 @@ CFastReportWidget::CFastReportWidget(QWidget* parent)
     : QWidget(parent)
     , m_pPages(new QStackedWidget)
     , m_pEmptyLabel(new QLabel(QObject::tr("No report")))
-    , m_pBrowser(new QTextBrowser)
+    , m_pErrorLabel(new QLabel)
+    , m_pReportPage(new QWidget)
+    , m_pView(new CReportView)
+    , m_pZoomLabel(new QLabel)
+    , m_pPageLabel(new QLabel)
 {
     setObjectName(QStringLiteral("FastReportWidget"));
+    m_pEmptyLabel->setObjectName(QStringLiteral("ReportEmpty"));
     m_pEmptyLabel->setAlignment(Qt::AlignCenter);
     m_pEmptyLabel->setEnabled(false);
-    m_pBrowser->setOpenLinks(false);
+    m_pErrorLabel->setObjectName(QStringLiteral("ReportError"));
+    m_pErrorLabel->setAlignment(Qt::AlignCenter);
+    m_pErrorLabel->setWordWrap(true);
+    m_pErrorLabel->setTextFormat(Qt::PlainText);
+    m_pErrorLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pErrorLabel->setMargin(24);
+    m_pReportPage->setObjectName(QStringLiteral("ReportPage"));
+
+    auto* toolBar = new QToolBar;
+    toolBar->setObjectName(QStringLiteral("ReportToolBar"));
+    toolBar->setIconSize(QSize(16, 16));
+    QAction* zoomOut =
+        addZoomAction(this, toolBar, QStringLiteral("zoom-out"), QObject::tr("Zoom out"), QKeySequence::ZoomOut);
+    QAction* zoomIn =
+        addZoomAction(this, toolBar, QStringLiteral("zoom-in"), QObject::tr("Zoom in"), QKeySequence::ZoomIn);
+    QAction* fitWidth = addZoomAction(this, toolBar, QStringLiteral("zoom-fit-width"), QObject::tr("Fit width"),
+                                      QKeySequence(Qt::CTRL | Qt::Key_0));
+    zoomOut->setObjectName(QStringLiteral("ZoomOutAction"));
+    zoomIn->setObjectName(QStringLiteral("ZoomInAction"));
+    fitWidth->setObjectName(QStringLiteral("FitWidthAction"));
+    connect(zoomOut, &QAction::triggered, m_pView, &CReportView::zoomOut);
+    connect(zoomIn, &QAction::triggered, m_pView, &CReportView::zoomIn);
+    connect(fitWidth, &QAction::triggered, m_pView, &CReportView::fitWidth);
+    m_pZoomLabel->setObjectName(QStringLiteral("ZoomLabel"));
+    m_pZoomLabel->setMinimumWidth(m_pZoomLabel->fontMetrics().horizontalAdvance(QStringLiteral("0000 %")));
+    m_pZoomLabel->setAlignment(Qt::AlignCenter);
+    toolBar->addWidget(m_pZoomLabel);
+    auto* spacer = new QWidget;
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolBar->addWidget(spacer);
+    m_pPageLabel->setObjectName(QStringLiteral("PageLabel"));
+    toolBar->addWidget(m_pPageLabel);
+    connect(m_pView, &CReportView::zoomChanged, this, &CFastReportWidget::showZoom);
+    connect(m_pView, &CReportView::currentPageChanged, this, &CFastReportWidget::showPageCounter);
+
+    auto* pageLayout = new QVBoxLayout;
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
+    pageLayout->addWidget(toolBar);
+    pageLayout->addWidget(m_pView, 1);
+    m_pReportPage->setLayout(pageLayout);
+
     m_pPages->addWidget(m_pEmptyLabel);
-    m_pPages->addWidget(m_pBrowser);
+    m_pPages->addWidget(m_pErrorLabel);
+    m_pPages->addWidget(m_pReportPage);
 
     auto* layout = new QVBoxLayout;
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pPages);
     setLayout(layout);
+    showZoom(m_pView->Zoom());
     // A child of a window would otherwise appear wherever it was created.
     hide();
 }
 
-CFastReportWidget::~CFastReportWidget() = default;
+CFastReportWidget::~CFastReportWidget()
+{
+    m_pView->SetReport(nullptr);
+}
 
 void CFastReportWidget::SetVariables(const QMap<QString, QString>& variables)
 {
@@ -86,9 +149,31 @@ void CFastReportWidget::SetReportPath(const QString& path)
 
 void CFastReportWidget::UpdateReport()
 {
-    m_pBrowser->setHtml(renderHtml());
-    m_pPages->setCurrentWidget(m_pBrowser);
-    m_bHasReport = true;
+    SReportError error;
+    std::unique_ptr<CReport> report;
+    try {
+        report = CReport::Build(CReport::SInput{m_sReportPath, m_variables, m_dataSets, m_memoColors}, &error);
+    } catch (const std::bad_alloc&) {
+        error = SReportError{m_sReportPath, 0, QObject::tr("There is not enough memory to render the report.")};
+    } catch (const std::exception& exception) {
+        error = SReportError{m_sReportPath, 0,
+                             QObject::tr("The report could not be rendered: %1").arg(QString::fromLocal8Bit(exception.what()))};
+    } catch (...) {
+        error = SReportError{m_sReportPath, 0, QObject::tr("The report could not be rendered.")};
+    }
+
+    m_pView->SetReport(nullptr);
+    m_pReport = std::move(report);
+    if (m_pReport) {
+        m_sLastError.clear();
+        m_pView->SetReport(m_pReport.get());
+        m_pPages->setCurrentWidget(m_pReportPage);
+    } else {
+        m_sLastError = error.Text();
+        LogReport(1, __LINE__, m_sLastError);
+        m_pErrorLabel->setText(QObject::tr("The report could not be rendered.") + QStringLiteral("\n\n") + m_sLastError);
+        m_pPages->setCurrentWidget(m_pErrorLabel);
+    }
     emit reportUpdated();
 }
 
@@ -98,9 +183,10 @@ void CFastReportWidget::ClearReport()
     m_dataSets.clear();
     m_memoColors.clear();
     m_sReportPath.clear();
-    m_pBrowser->clear();
+    m_pView->SetReport(nullptr);
+    m_pReport.reset();
+    m_sLastError.clear();
     m_pPages->setCurrentWidget(m_pEmptyLabel);
-    m_bHasReport = false;
     emit reportCleared();
 }
 
@@ -126,109 +212,126 @@ const QString& CFastReportWidget::GetReportPath() const
 
 bool CFastReportWidget::HasReport() const
 {
-    return m_bHasReport;
+    return m_pReport != nullptr;
 }
 
 QString CFastReportWidget::ReportText() const
 {
-    return m_pBrowser->toPlainText();
+    return m_pReport ? m_pReport->PlainText() : QString();
 }
 
-QString CFastReportWidget::renderHtml() const
+int CFastReportWidget::PageCount() const
 {
-    QString html;
-    html += QStringLiteral("<h2>%1</h2>").arg(escaped(QFileInfo(m_sReportPath).completeBaseName()));
-    if (!m_sReportPath.isEmpty() && !QFileInfo(m_sReportPath).isFile()) {
-        html += QStringLiteral("<p><b>%1</b></p>").arg(escaped(QObject::tr("Report file not found: %1").arg(m_sReportPath)));
-        log(1, __LINE__, (boost::format("Report file not found: %s") % m_sReportPath.toLocal8Bit().constData()).str());
-    }
+    return m_pReport ? m_pReport->PageCount() : 0;
+}
 
-    html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
-    for (auto it = m_variables.cbegin(); it != m_variables.cend(); ++it)
-        html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(escaped(it.key()), escaped(it.value()));
-    html += QStringLiteral("</table>");
+QString CFastReportWidget::LastError() const
+{
+    return m_sLastError;
+}
 
-    for (const boost::shared_ptr<IDataSet>& dataSet : m_dataSets) {
-        if (!dataSet)
-            continue;
-        const QString name = QString::fromLocal8Bit(dataSet->name());
-        html += QStringLiteral("<h3>%1</h3><table border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr>").arg(escaped(name));
-        for (unsigned int column = 0; column < dataSet->columnSize(); ++column)
-            html += QStringLiteral("<th>%1</th>").arg(escaped(QString::fromLocal8Bit(dataSet->columnName(column))));
-        html += QStringLiteral("</tr>");
-        for (unsigned int row = 0; row < dataSet->rowSize(); ++row) {
-            html += QStringLiteral("<tr>");
-            for (unsigned int column = 0; column < dataSet->columnSize(); ++column) {
-                QString text;
-                try {
-                    const boost::any cell = dataSet->value(row, column);
-                    bool known = true;
-                    text = CellText(cell, &known);
-                    if (!known)
-                        log(1, __LINE__, (boost::format("Data set \"%s\", row %u, column %u: cannot show a cell of type %s")
-                                          % dataSet->name() % row % column % cell.type().name()).str());
-                } catch (const std::out_of_range&) {
-                    // A row narrower than the column list leaves its last cells empty.
-                }
-                html += QStringLiteral("<td>%1</td>").arg(escaped(text));
-            }
-            html += QStringLiteral("</tr>");
-        }
-        html += QStringLiteral("</table>");
-    }
-    return html;
+void CFastReportWidget::RenderPage(int page, QPainter* painter, const QRectF& target) const
+{
+    if (m_pReport)
+        m_pReport->RenderPage(page, painter, target);
 }
 
 bool CFastReportWidget::WritePdf(const QString& path, QString* error) const
 {
-    auto fail = [&](const QString& reason) {
-        if (error)
-            *error = reason;
-        log(1, __LINE__, (boost::format("Cannot save the report as PDF: %s") % reason.toLocal8Bit().constData()).str());
-        return false;
-    };
-    if (!m_bHasReport)
-        return fail(QObject::tr("There is no report to save."));
+    QString reason = QObject::tr("There is no report to save.");
+    if (m_pReport && m_pReport->WritePdf(path, m_bPdfArchive, &reason))
+        return true;
+    if (error)
+        *error = reason;
+    LogReport(1, __LINE__, QStringLiteral("Cannot save the report as PDF: %1").arg(reason));
+    return false;
+}
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QObject::tr("Cannot write %1: %2").arg(path, file.errorString()));
-    {
-        QPdfWriter writer(&file);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-        writer.setTitle(QFileInfo(m_sReportPath).completeBaseName());
-        writer.setCreator(QStringLiteral("Tarsel report viewer"));
-        m_pBrowser->document()->print(&writer);
+bool CFastReportWidget::Print(QPrinter* printer, QString* error) const
+{
+    QString reason = QObject::tr("There is no report to print.");
+    if (m_pReport && m_pReport->Print(printer, &reason))
+        return true;
+    if (error)
+        *error = reason;
+    LogReport(1, __LINE__, QStringLiteral("Cannot print the report: %1").arg(reason));
+    return false;
+}
+
+void CFastReportWidget::SetPdfArchive(bool archive)
+{
+    m_bPdfArchive = archive;
+}
+
+bool CFastReportWidget::IsPdfArchive() const
+{
+    return m_bPdfArchive;
+}
+
+QString CFastReportWidget::SuggestedPdfPath() const
+{
+    QString folder = QSettings().value(c_sLastPdfDirectoryKey).toString();
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+
+    QString sample = m_variables.value(QStringLiteral("SampleName"));
+    if (sample.isEmpty())
+        sample = m_variables.value(QStringLiteral("NumberOfSample"));
+    QString date = m_variables.value(QStringLiteral("DATE"));
+    if (date.isEmpty())
+        date = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    QStringList parts;
+    for (const QString& part :
+         {QFileInfo(m_variables.value(QStringLiteral("ProjectPath"))).completeBaseName(), sample, date}) {
+        if (!fileNamePart(part).isEmpty())
+            parts << fileNamePart(part);
     }
-    QString reason;
-    if (!NCommon::CommitSaveFile(file, &reason))
-        return fail(QObject::tr("Cannot write %1: %2").arg(path, reason));
-    return true;
+    return QDir(folder).filePath(parts.join(QLatin1Char('_')) + QStringLiteral(".pdf"));
 }
 
 void CFastReportWidget::printReport()
 {
-    if (!m_bHasReport)
+    if (!m_pReport)
         return;
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setDocName(m_pReport->Title());
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted)
-        m_pBrowser->document()->print(&printer);
+    dialog.setMinMax(1, m_pReport->PageCount());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QString error;
+    if (!Print(&printer, &error))
+        QMessageBox::warning(this, QObject::tr("Print"), error);
 }
 
 void CFastReportWidget::saveAsPDF()
 {
-    if (!m_bHasReport)
+    if (!m_pReport)
         return;
-    const QString suggested = QFileInfo(m_sReportPath).completeBaseName() + QStringLiteral(".pdf");
-    const QString path = QFileDialog::getSaveFileName(this, QObject::tr("Save as PDF"), suggested,
-                                                      QObject::tr("PDF files (*.pdf)"));
+    QString path = QFileDialog::getSaveFileName(this, QObject::tr("Save as PDF"), SuggestedPdfPath(),
+                                                QObject::tr("PDF files (*.pdf)"));
     if (path.isEmpty())
         return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
     QString error;
-    if (!WritePdf(path, &error))
+    if (!WritePdf(path, &error)) {
         QMessageBox::warning(this, QObject::tr("Save as PDF"), error);
+        return;
+    }
+    QSettings().setValue(c_sLastPdfDirectoryKey, QFileInfo(path).absolutePath());
+}
+
+void CFastReportWidget::showPageCounter(int page, int count)
+{
+    m_pPageLabel->setText(count > 0 ? QObject::tr("Page %1 of %2").arg(page + 1).arg(count) : QString());
+}
+
+void CFastReportWidget::showZoom(double zoom)
+{
+    m_pZoomLabel->setText(QObject::tr("%1 %").arg(qRound(zoom * 100)));
 }
 
 } // namespace NFastReport

@@ -10,20 +10,29 @@
 #include <boost/shared_ptr.hpp>
 
 #include <list>
+#include <memory>
 
+class QAction;
 class QLabel;
+class QPainter;
+class QPrinter;
+class QRectF;
 class QStackedWidget;
-class QTextBrowser;
-class QTextDocument;
 
 namespace NFastReport {
 
+class CReport;
+class CReportView;
 class IDataSet;
 
 // The report viewer. A caller sets the variables, data sets, memo colours and the
-// report file, then calls UpdateReport to render them; ClearReport empties it.
+// report file (a Grantlee template of Qt rich text, see README in this folder),
+// then calls UpdateReport to render them into A4 pages; ClearReport empties it.
 // The viewer keeps its own copies of everything it was given (data sets by shared
-// pointer). It starts hidden: a host shows it where it places it.
+// pointer) and owns the rendered report; the data sets are read while rendering.
+// It shows the pages (zoom, fit width, page counter), a message when the report
+// could not be rendered, or "No report". It starts hidden: a host shows it where
+// it places it.
 class TARSEL_REPORT_EXPORT CFastReportWidget : public QWidget
 {
     Q_OBJECT
@@ -36,7 +45,9 @@ public:
     void SetDataSets(const std::list<boost::shared_ptr<IDataSet> >& dataSets);
     void SetMemoColors(const QMap<QString, QColor>& colors);
     void SetReportPath(const QString& path);
-    // Renders what was set; emits reportUpdated() once.
+    // Renders what was set; emits reportUpdated() once, also when the report cannot
+    // be rendered: then the viewer shows why (file, line, reason), LastError() says
+    // the same, the reason is logged at level 1 and the previous report is gone.
     void UpdateReport();
     // Forgets everything that was set and shows the empty state; emits reportCleared() once.
     void ClearReport();
@@ -46,18 +57,41 @@ public:
     const QMap<QString, QColor>& GetMemoColors() const;
     const QString& GetReportPath() const;
 
-    // True between an UpdateReport and the next ClearReport.
+    // True when the last UpdateReport rendered the report, until ClearReport.
     bool HasReport() const;
-    // The rendered report as plain text (what a reader of the printout sees).
+    // The rendered report as plain text (what a reader of the printout sees, without
+    // the page footers); empty without a report.
     QString ReportText() const;
+    // The number of pages of the rendered report; 0 without one.
+    int PageCount() const;
+    // Why the last UpdateReport could not render; empty after a success or ClearReport.
+    QString LastError() const;
+    // Paints page (from 0) of the rendered report scaled into target (in painter's
+    // coordinates): white paper, content, footer. The one page routine behind the
+    // preview, printing and PDF. Paints nothing for a page that does not exist.
+    void RenderPage(int page, QPainter* painter, const QRectF& target) const;
+
     // Writes the rendered report as PDF to path, replacing any file there atomically.
-    // On failure the old file stays and false is returned with the reason.
+    // On failure the old file stays and false is returned with the reason. The PDF's
+    // title is the report's <title>, else the report file's base name.
     bool WritePdf(const QString& path, QString* error = nullptr) const;
+    // Prints the rendered report on printer without asking: the printer's page range
+    // (all pages when it has none), each page fitted to its paper. False with the
+    // reason when there is no report or the printer cannot start. printReport() uses it.
+    bool Print(QPrinter* printer, QString* error = nullptr) const;
+    // Whether WritePdf and saveAsPDF write PDF/A-1b (for archiving); off at first.
+    void SetPdfArchive(bool archive);
+    bool IsPdfArchive() const;
+    // The file saveAsPDF proposes: in the folder last saved to (QSettings key
+    // "report/lastPdfDirectory", else the documents folder), named from the base name
+    // of ProjectPath, SampleName (else NumberOfSample) and the date (DATE, else today).
+    QString SuggestedPdfPath() const;
 
 public slots:
-    // Opens the print dialog and prints the report shown.
+    // Opens the print dialog and prints the report shown; does nothing without one.
     void printReport();
-    // Asks for a file name and saves the report shown as PDF.
+    // Asks for a file name and saves the report shown as PDF; a failure is shown in a
+    // message box and leaves any file there untouched. Does nothing without a report.
     void saveAsPDF();
 
 signals:
@@ -65,17 +99,24 @@ signals:
     void reportCleared();
 
 private:
-    QString renderHtml() const;
+    void showPageCounter(int page, int count);
+    void showZoom(double zoom);
 
     QMap<QString, QString> m_variables;
     std::list<boost::shared_ptr<IDataSet> > m_dataSets;
     QMap<QString, QColor> m_memoColors;
     QString m_sReportPath;
-    bool m_bHasReport = false;
+    std::unique_ptr<CReport> m_pReport;
+    QString m_sLastError;
+    bool m_bPdfArchive = false;
 
     QStackedWidget* m_pPages;
     QLabel* m_pEmptyLabel;
-    QTextBrowser* m_pBrowser;
+    QLabel* m_pErrorLabel;
+    QWidget* m_pReportPage;
+    CReportView* m_pView;
+    QLabel* m_pZoomLabel;
+    QLabel* m_pPageLabel;
 };
 
 } // namespace NFastReport

@@ -70,7 +70,7 @@ QString CTestHost::addTemplate(const QString& locale, const QString& plugin, con
     QDir().mkpath(directory);
     QFile report(QDir(directory).filePath(reportFile));
     if (report.open(QIODevice::WriteOnly))
-        report.write("<h1>{{ PatientFIO }}</h1>\n");
+        report.write("<h1>{{ PatientFIO }}</h1>\n<p>{{ Comment }}</p>\n");
     return directory;
 }
 

@@ -1,0 +1,355 @@
+#include "host/report/Report.h"
+
+#include "common/SaveFile.h"
+#include "host/report/DataSet.h"
+#include "host/report/DataSetTable.h"
+#include "host/report/ReportDocument.h"
+#include "host/report/TemplateDirectory.h"
+#include "host/report/TemplateRenderer.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
+
+#include <map>
+#include <vector>
+
+namespace NFastReport {
+
+namespace {
+
+const qint64 c_nMaxStyleSheetBytes = 1024 * 1024;
+
+qreal millimetres(qreal value)
+{
+    return value * CReport::c_nLayoutDpi / 25.4;
+}
+
+// A4 in layout units and the page margins; the bottom one leaves room for the footer.
+const QSizeF c_pageSize(millimetres(210), millimetres(297));
+const qreal c_dSideMargin = millimetres(20);
+const qreal c_dTopMargin = millimetres(18);
+const qreal c_dBottomMargin = millimetres(24);
+
+QFont baseFont(qreal points)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    return font;
+}
+
+QString dataSetName(const IDataSet& dataSet)
+{
+    try {
+        const char* name = dataSet.name();
+        return name ? QString::fromLocal8Bit(name) : QString();
+    } catch (...) {
+        return QString();
+    }
+}
+
+// Where a {% dataset %} placeholder sits in the document.
+struct SPlaceholder
+{
+    int position;
+    int length;
+    SDataSetTag tag;
+    QTextCharFormat format;
+};
+
+std::vector<SPlaceholder> placeholders(const QTextDocument& document)
+{
+    std::vector<SPlaceholder> found;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (!fragment.isValid() || !format.isAnchor())
+                continue;
+            for (const QString& name : format.anchorNames()) {
+                SDataSetTag tag;
+                if (SDataSetTag::FromAnchorName(name, &tag)) {
+                    found.push_back(SPlaceholder{fragment.position(), fragment.length(), tag, format});
+                    break;
+                }
+            }
+        }
+    }
+    return found;
+}
+
+bool inSameFrame(const QTextBlock& block, const QTextCursor& cursor)
+{
+    return block.isValid() && QTextCursor(block).currentFrame() == cursor.currentFrame();
+}
+
+} // namespace
+
+CReport::CReport()
+    : m_layoutDevice(1, 1, QImage::Format_ARGB32_Premultiplied)
+{
+    const int dotsPerMetre = qRound(c_nLayoutDpi / 0.0254);
+    m_layoutDevice.setDotsPerMeterX(dotsPerMetre);
+    m_layoutDevice.setDotsPerMeterY(dotsPerMetre);
+}
+
+CReport::~CReport() = default;
+
+std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error)
+{
+    QVariantHash context;
+    for (auto it = input.variables.cbegin(); it != input.variables.cend(); ++it)
+        context.insert(it.key(), it.value());
+    QVariantHash colors;
+    for (auto it = input.colors.cbegin(); it != input.colors.cend(); ++it)
+        colors.insert(it.key(), it.value().name());
+    context.insert(QStringLiteral("colors"), colors);
+    QVariantHash rows;
+    std::map<QString, const IDataSet*> dataSets;
+    for (const boost::shared_ptr<IDataSet>& dataSet : input.dataSets) {
+        if (!dataSet)
+            continue;
+        const QString name = dataSetName(*dataSet);
+        if (dataSets.emplace(name, dataSet.get()).second)
+            rows.insert(name, dataSet->rowSize());
+    }
+    context.insert(QStringLiteral("datasets"), rows);
+
+    QString html;
+    if (!RenderTemplate(input.reportPath, context, &html, error))
+        return nullptr;
+
+    std::unique_ptr<CReport> report(new CReport);
+    const QFileInfo file(input.reportPath);
+    const CTemplateDirectory directory(file.absolutePath());
+    report->m_sReportPath = file.absoluteFilePath();
+    report->m_sDate = input.variables.value(QStringLiteral("DATE"));
+    if (report->m_sDate.isEmpty())
+        report->m_sDate = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    report->m_pDocument.reset(new CReportDocument(directory));
+    CReportDocument* document = report->m_pDocument.get();
+    document->setUndoRedoEnabled(false);
+    document->setUseDesignMetrics(true);
+    document->setDefaultFont(baseFont(10));
+    QString css;
+
+    const QString styleSheet = QDir(directory.Path()).filePath(QStringLiteral("style.css"));
+    if (QFileInfo(styleSheet).exists() || QFileInfo(styleSheet).isSymLink()) {
+        QString reason;
+        QByteArray data;
+        const QString resolved = directory.Resolve(QStringLiteral("style.css"), &reason);
+        if (resolved.isEmpty() || !CTemplateDirectory::ReadFile(resolved, c_nMaxStyleSheetBytes, &data, &reason)) {
+            *error = SReportError{styleSheet, 0, QObject::tr("Cannot read the style sheet: %1").arg(reason)};
+            return nullptr;
+        }
+        css = QString::fromUtf8(data);
+        document->setDefaultStyleSheet(css);
+    }
+    const CDataSetTable::SCellStyles cellStyles = CDataSetTable::SCellStyles::FromStyleSheet(css, document->defaultFont());
+
+    // The layout exists before there is content, so that the content is laid out
+    // once, for the fixed layout device and the page size.
+    document->documentLayout()->setPaintDevice(&report->m_layoutDevice);
+    document->setPageSize(c_pageSize);
+    document->setHtml(html);
+    QTextFrameFormat margins = document->rootFrame()->frameFormat();
+    margins.setLeftMargin(c_dSideMargin);
+    margins.setRightMargin(c_dSideMargin);
+    margins.setTopMargin(c_dTopMargin);
+    margins.setBottomMargin(c_dBottomMargin);
+    document->rootFrame()->setFrameFormat(margins);
+
+    const std::vector<SPlaceholder> found = placeholders(*document);
+    std::vector<QTextTable*> tables;
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    // From the last to the first, so that the positions of the earlier ones stay valid.
+    for (auto it = found.rbegin(); it != found.rend(); ++it) {
+        cursor.setPosition(it->position);
+        cursor.setPosition(it->position + it->length, QTextCursor::KeepAnchor);
+        // Equal neighbouring placeholders merge into one fragment: one table each.
+        const int count = int(cursor.selectedText().count(QLatin1Char('#')));
+        cursor.removeSelectedText();
+        const auto dataSet = dataSets.find(it->tag.dataSet);
+        if (dataSet == dataSets.end()) {
+            for (int i = 0; i < count; ++i)
+                CDataSetTable::InsertMissing(&cursor, it->format, it->tag);
+            continue;
+        }
+        // A table splits the paragraph it is put in. Where the placeholder was the
+        // whole paragraph, the empty halves are merged away so that the table sits
+        // between its neighbours as if the template had held it.
+        const bool alone = cursor.block().length() == 1;
+        if (alone && inSameFrame(cursor.block().previous(), cursor))
+            cursor.deletePreviousChar();
+        for (int i = 0; i < count; ++i)
+            tables.push_back(CDataSetTable(*dataSet->second, it->tag, input.colors).Insert(&cursor, it->format, cellStyles));
+        const QTextBlock rest = cursor.block();
+        if (alone && rest.length() == 1 && inSameFrame(rest.next(), cursor)) {
+            cursor.setBlockFormat(rest.next().blockFormat());
+            cursor.setBlockCharFormat(rest.next().charFormat());
+            cursor.deleteChar();
+        }
+    }
+    cursor.endEditBlock();
+    report->m_nPageCount = qMax(1, document->pageCount());
+    report->m_decorations.resize(size_t(report->m_nPageCount));
+    for (QTextTable* table : tables)
+        CDataSetTable::Decorate(table, c_pageSize.height(), &report->m_decorations);
+    return report;
+}
+
+int CReport::PageCount() const
+{
+    return m_nPageCount;
+}
+
+QSizeF CReport::PageSize() const
+{
+    return c_pageSize;
+}
+
+void CReport::RenderPage(int page, QPainter* painter, const QRectF& target) const
+{
+    if (page < 0 || page >= m_nPageCount || target.isEmpty())
+        return;
+    const QRectF paper(QPointF(0, 0), c_pageSize);
+    painter->save();
+    painter->translate(target.topLeft());
+    painter->scale(target.width() / paper.width(), target.height() / paper.height());
+    painter->setClipRect(paper, Qt::IntersectClip);
+    painter->fillRect(paper, Qt::white);
+    // Only what the painter can show is drawn: a preview repaints a strip at a time.
+    const QRectF visible = painter->clipBoundingRect() & paper;
+
+    painter->save();
+    const qreal offset = page * paper.height();
+    painter->translate(0, -offset);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = visible.translated(0, offset);
+    context.palette.setColor(QPalette::Text, Qt::black);
+    m_pDocument->documentLayout()->draw(painter, context);
+    const CDataSetTable::SPageDecoration& decoration = m_decorations[size_t(page)];
+    for (const QRectF& cover : decoration.covers)
+        painter->fillRect(cover, Qt::white);
+    painter->setPen(QPen(CDataSetTable::GridColor(), 0.6, Qt::SolidLine, Qt::SquareCap));
+    painter->drawLines(decoration.lines.data(), int(decoration.lines.size()));
+    painter->restore();
+
+    drawFooter(painter, page);
+    painter->restore();
+}
+
+void CReport::drawFooter(QPainter* painter, int page) const
+{
+    const QFont font(baseFont(8), &m_layoutDevice);
+    QTextOption option;
+    option.setUseDesignMetrics(true);
+    option.setWrapMode(QTextOption::NoWrap);
+    const qreal left = c_dSideMargin;
+    const qreal right = c_pageSize.width() - c_dSideMargin;
+    const qreal top = c_pageSize.height() - c_dBottomMargin + millimetres(8);
+
+    painter->setPen(QPen(QColor(0x80, 0x80, 0x80), 0.5));
+    painter->drawLine(QPointF(left, top), QPointF(right, top));
+    painter->setPen(Qt::black);
+    const QString texts[] = {m_sDate, QObject::tr("Page %1 of %2").arg(page + 1).arg(m_nPageCount)};
+    for (int i = 0; i < 2; ++i) {
+        QTextLayout layout(texts[i], font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(right - left);
+        layout.endLayout();
+        // The date on the left, the page number flush right.
+        const qreal x = i == 0 ? left : right - line.naturalTextWidth();
+        layout.draw(painter, QPointF(x, top + millimetres(2)));
+    }
+}
+
+QString CReport::PlainText() const
+{
+    return m_pDocument->toPlainText();
+}
+
+QString CReport::Title() const
+{
+    const QString title = m_pDocument->metaInformation(QTextDocument::DocumentTitle).simplified();
+    return title.isEmpty() ? QFileInfo(m_sReportPath).completeBaseName() : title;
+}
+
+void CReport::paintPages(QPagedPaintDevice* device, QPainter* painter, int first, int last) const
+{
+    // The page keeps its proportions on any paper and sits in the middle of it.
+    const QRectF area(0, 0, device->width(), device->height());
+    const qreal scale = qMin(area.width() / c_pageSize.width(), area.height() / c_pageSize.height());
+    QRectF target(QPointF(0, 0), c_pageSize * scale);
+    target.moveCenter(area.center());
+    for (int page = first; page <= last; ++page) {
+        if (page > first)
+            device->newPage();
+        RenderPage(page, painter, target);
+    }
+}
+
+bool CReport::WritePdf(const QString& path, bool archive, QString* error) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setPdfVersion(archive ? QPagedPaintDevice::PdfVersion_A1b : QPagedPaintDevice::PdfVersion_1_4);
+        writer.setTitle(Title());
+        writer.setCreator(QStringLiteral("Tarsel report viewer"));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            file.cancelWriting();
+            *error = QObject::tr("Cannot write %1: the PDF could not be started").arg(QDir::toNativeSeparators(path));
+            return false;
+        }
+        paintPages(&writer, &painter, 0, m_nPageCount - 1);
+        painter.end();
+    }
+    QString reason;
+    if (!NCommon::CommitSaveFile(file, &reason)) {
+        *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
+        return false;
+    }
+    return true;
+}
+
+bool CReport::Print(QPrinter* printer, QString* error) const
+{
+    printer->setFullPage(true);
+    int first = 0;
+    int last = m_nPageCount - 1;
+    if (printer->fromPage() > 0) {
+        first = qMin(printer->fromPage(), m_nPageCount) - 1;
+        last = qBound(first, printer->toPage() - 1, m_nPageCount - 1);
+    }
+    QPainter painter;
+    if (!painter.begin(printer)) {
+        *error = QObject::tr("The printer could not be started.");
+        return false;
+    }
+    paintPages(printer, &painter, first, last);
+    painter.end();
+    return true;
+}
+
+} // namespace NFastReport

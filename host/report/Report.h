@@ -1,0 +1,84 @@
+#pragma once
+
+#include "host/report/DataSetTable.h"
+#include "host/report/ReportError.h"
+
+#include <QColor>
+#include <QImage>
+#include <QMap>
+#include <QSizeF>
+#include <QString>
+
+#include <boost/shared_ptr.hpp>
+
+#include <list>
+#include <memory>
+#include <vector>
+
+class QPagedPaintDevice;
+class QPainter;
+class QPrinter;
+class QRectF;
+
+namespace NFastReport {
+
+class CReportDocument;
+class IDataSet;
+
+// One rendered report: the template's output with its data-set tables, laid out
+// once on A4 pages at a fixed layout resolution (c_nLayoutDpi, design metrics), so
+// the layout never depends on the screen or printer. Every output (preview,
+// printing, PDF) paints the same layout through RenderPage, scaled to the target.
+class CReport
+{
+public:
+    // Layout units per inch: CSS pixels.
+    static const int c_nLayoutDpi = 96;
+
+    // What a report is made of. dataSets are read while Build runs and not kept.
+    struct SInput
+    {
+        QString reportPath;
+        QMap<QString, QString> variables;
+        std::list<boost::shared_ptr<IDataSet> > dataSets;
+        QMap<QString, QColor> colors;
+    };
+
+    ~CReport();
+
+    // Renders and lays out input; null with error set when the template cannot be
+    // read or rendered.
+    static std::unique_ptr<CReport> Build(const SInput& input, SReportError* error);
+
+    int PageCount() const;
+    // The page size in layout units.
+    QSizeF PageSize() const;
+    // Paints page (from 0) scaled into target of painter: white paper, the page's
+    // part of the document, the footer ("Page n of m" and the report date).
+    void RenderPage(int page, QPainter* painter, const QRectF& target) const;
+
+    QString PlainText() const;
+    // The document's <title>, else the report file's base name.
+    QString Title() const;
+
+    // Writes all pages as PDF (PDF/A-1b when archive is set) through a QSaveFile:
+    // the file at path is replaced only when every byte was written.
+    bool WritePdf(const QString& path, bool archive, QString* error) const;
+    // Prints the pages the printer's range selects (all when none) on its paper.
+    bool Print(QPrinter* printer, QString* error) const;
+
+private:
+    CReport();
+    void paintPages(QPagedPaintDevice* device, QPainter* painter, int first, int last) const;
+    void drawFooter(QPainter* painter, int page) const;
+
+    QImage m_layoutDevice;
+    std::unique_ptr<CReportDocument> m_pDocument;
+    QString m_sReportPath;
+    QString m_sDate;
+    int m_nPageCount = 0;
+    // Per page, the grid and covers of the data-set tables (see CDataSetTable::Decorate).
+    std::vector<CDataSetTable::SPageDecoration> m_decorations;
+};
+
+} // namespace NFastReport

@@ -1,0 +1,49 @@
+#include "host/report/ReportDocument.h"
+
+#include "host/report/ReportLog.h"
+
+#include <QFile>
+#include <QUrl>
+
+namespace NFastReport {
+
+CReportDocument::CReportDocument(const CTemplateDirectory& directory, QObject* parent)
+    : QTextDocument(parent)
+    , m_directory(directory)
+{
+}
+
+CReportDocument::~CReportDocument() = default;
+
+QVariant CReportDocument::loadResource(int type, const QUrl& name)
+{
+    const QString key = name.toString();
+    if (m_refused.contains(key))
+        return QVariant();
+
+    QString path;
+    QString reason;
+    const QString scheme = name.scheme();
+    if (scheme == QLatin1String("qrc")) {
+        path = QLatin1Char(':') + name.path();
+    } else if (scheme.isEmpty() && name.host().isEmpty() && name.path().startsWith(QLatin1String(":/"))) {
+        path = name.path();
+    } else if ((scheme.isEmpty() || scheme == QLatin1String("file")) && name.host().isEmpty()) {
+        path = m_directory.Resolve(scheme.isEmpty() ? name.path() : name.toLocalFile(), &reason);
+    } else {
+        reason = QObject::tr("only files of the template folder and Qt resources may be loaded");
+    }
+
+    QByteArray data;
+    if (!path.isEmpty() && !CTemplateDirectory::ReadFile(path, c_nMaxResourceBytes, &data, &reason))
+        path.clear();
+    if (path.isEmpty()) {
+        m_refused.insert(key);
+        LogReport(2, __LINE__, QStringLiteral("Refused to load \"%1\" into the report: %2").arg(key, reason));
+        return QVariant();
+    }
+    addResource(type, name, data);
+    return data;
+}
+
+} // namespace NFastReport

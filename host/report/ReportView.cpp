@@ -1,0 +1,192 @@
+#include "host/report/ReportView.h"
+
+#include "host/report/Report.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <cmath>
+
+namespace NFastReport {
+
+namespace {
+
+// Space around and between pages, and the shadow's offset, in view pixels.
+const double c_dGap = 16;
+const double c_dShadow = 3;
+const double c_dZoomStep = 1.25;
+
+} // namespace
+
+CReportView::CReportView(QWidget* parent)
+    : QAbstractScrollArea(parent)
+{
+    setObjectName(QStringLiteral("ReportView"));
+    setFrameShape(QFrame::NoFrame);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+CReportView::~CReportView() = default;
+
+void CReportView::SetReport(const CReport* report)
+{
+    m_pReport = report;
+    m_nLastPage = -1;
+    applyZoom(m_bFitWidth ? fittingZoom() : m_dZoom, m_bFitWidth, 0);
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    notifyPage();
+}
+
+double CReportView::Zoom() const
+{
+    return m_dZoom;
+}
+
+bool CReportView::IsFitWidth() const
+{
+    return m_bFitWidth;
+}
+
+int CReportView::CurrentPage() const
+{
+    if (!m_pReport)
+        return -1;
+    const double pageStep = m_pReport->PageSize().height() * m_dZoom + c_dGap;
+    const double middle = verticalScrollBar()->value() + viewport()->height() / 2.0 - c_dGap / 2;
+    return qBound(0, int(std::floor(middle / pageStep)), m_pReport->PageCount() - 1);
+}
+
+void CReportView::setZoom(double zoom)
+{
+    applyZoom(zoom, false, viewport()->height() / 2);
+}
+
+void CReportView::zoomIn()
+{
+    setZoom(m_dZoom * c_dZoomStep);
+}
+
+void CReportView::zoomOut()
+{
+    setZoom(m_dZoom / c_dZoomStep);
+}
+
+void CReportView::fitWidth()
+{
+    applyZoom(fittingZoom(), true, viewport()->height() / 2);
+}
+
+double CReportView::fittingZoom() const
+{
+    if (!m_pReport)
+        return m_dZoom;
+    return (viewport()->width() - 2 * c_dGap - c_dShadow) / m_pReport->PageSize().width();
+}
+
+// Keeps the content point at anchorY (view pixels from the top) where it is.
+void CReportView::applyZoom(double zoom, bool fitWidth, int anchorY)
+{
+    zoom = qBound(c_dMinZoom, zoom, c_dMaxZoom);
+    const double anchor = (verticalScrollBar()->value() + anchorY) / m_dZoom;
+    const bool changed = !qFuzzyCompare(zoom, m_dZoom);
+    m_dZoom = zoom;
+    m_bFitWidth = fitWidth;
+    updateScrollBars();
+    verticalScrollBar()->setValue(int(std::lround(anchor * m_dZoom)) - anchorY);
+    viewport()->update();
+    notifyPage();
+    if (changed)
+        emit zoomChanged(m_dZoom);
+}
+
+QSizeF CReportView::contentSize() const
+{
+    if (!m_pReport)
+        return QSizeF();
+    const QSizeF page = m_pReport->PageSize() * m_dZoom;
+    return QSizeF(page.width() + 2 * c_dGap + c_dShadow, m_pReport->PageCount() * (page.height() + c_dGap) + c_dGap);
+}
+
+QRectF CReportView::pageRect(int page) const
+{
+    const QSizeF size = m_pReport->PageSize() * m_dZoom;
+    const double left = qMax(c_dGap, (viewport()->width() - size.width()) / 2);
+    return QRectF(QPointF(left, c_dGap + page * (size.height() + c_dGap)), size);
+}
+
+void CReportView::updateScrollBars()
+{
+    const QSizeF content = contentSize();
+    const QSize view = viewport()->size();
+    verticalScrollBar()->setRange(0, qMax(0, int(std::ceil(content.height())) - view.height()));
+    verticalScrollBar()->setPageStep(view.height());
+    verticalScrollBar()->setSingleStep(24);
+    horizontalScrollBar()->setRange(0, qMax(0, int(std::ceil(content.width())) - view.width()));
+    horizontalScrollBar()->setPageStep(view.width());
+    horizontalScrollBar()->setSingleStep(24);
+}
+
+void CReportView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), QColor(0x90, 0x90, 0x90));
+    if (!m_pReport)
+        return;
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    const QRectF exposed = painter.transform().inverted().mapRect(QRectF(event->rect()));
+    const double pageStep = m_pReport->PageSize().height() * m_dZoom + c_dGap;
+    const int first = qMax(0, int(std::floor((exposed.top() - c_dGap) / pageStep)));
+    const int last = qMin(m_pReport->PageCount() - 1, int(std::floor((exposed.bottom() - c_dGap) / pageStep)));
+    for (int page = first; page <= last; ++page) {
+        const QRectF rect = pageRect(page);
+        painter.fillRect(rect.translated(c_dShadow, c_dShadow), QColor(0, 0, 0, 70));
+        painter.save();
+        painter.setClipRect(exposed);
+        m_pReport->RenderPage(page, &painter, rect);
+        painter.restore();
+    }
+}
+
+void CReportView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    if (m_bFitWidth)
+        applyZoom(fittingZoom(), true, 0);
+    else
+        updateScrollBars();
+}
+
+void CReportView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    const double steps = event->angleDelta().y() / 120.0;
+    if (m_pReport && steps != 0)
+        applyZoom(m_dZoom * std::pow(c_dZoomStep, steps), false, int(event->position().y()));
+    event->accept();
+}
+
+void CReportView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+    notifyPage();
+}
+
+void CReportView::notifyPage()
+{
+    const int page = CurrentPage();
+    if (page != m_nLastPage || !m_pReport) {
+        m_nLastPage = page;
+        emit currentPageChanged(page, m_pReport ? m_pReport->PageCount() : 0);
+    }
+}
+
+} // namespace NFastReport

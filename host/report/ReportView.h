@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+
+namespace NFastReport {
+
+class CReport;
+
+// The preview of a rendered report: its pages one below the other on a grey
+// background, each with a small shadow, scrolled by pixels. Only the pages in view
+// are painted, through CReport::RenderPage. The zoom is a factor of the page's
+// natural size (1 = 100%); "fit width" keeps the page as wide as the view while
+// the view is resized. Ctrl+wheel zooms. The view does not own the report.
+class CReportView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    static constexpr double c_dMinZoom = 0.25;
+    static constexpr double c_dMaxZoom = 4.0;
+
+    explicit CReportView(QWidget* parent = nullptr);
+    ~CReportView() override;
+
+    // Shows report from its first page, or nothing for null. The report must stay
+    // alive until it is replaced here.
+    void SetReport(const CReport* report);
+
+    double Zoom() const;
+    bool IsFitWidth() const;
+    // The page (from 0) at the middle of the view; -1 without a report.
+    int CurrentPage() const;
+
+public slots:
+    void setZoom(double zoom);
+    void zoomIn();
+    void zoomOut();
+    void fitWidth();
+
+signals:
+    void zoomChanged(double zoom);
+    // page counts from 0; count is the number of pages.
+    void currentPageChanged(int page, int count);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void applyZoom(double zoom, bool fitWidth, int anchorY);
+    double fittingZoom() const;
+    void updateScrollBars();
+    void notifyPage();
+    // A page's place in the content (scrolling not applied), in view pixels.
+    QRectF pageRect(int page) const;
+    QSizeF contentSize() const;
+
+    const CReport* m_pReport = nullptr;
+    double m_dZoom = 1.0;
+    bool m_bFitWidth = true;
+    int m_nLastPage = -1;
+};
+
+} // namespace NFastReport

@@ -1,0 +1,91 @@
+#include "host/report/TemplateDirectory.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+
+namespace NFastReport {
+
+namespace {
+
+bool isInside(const QString& path, const QString& folder)
+{
+    return !folder.isEmpty() && path.startsWith(folder) && path.size() > folder.size()
+           && (folder.endsWith(QLatin1Char('/')) || path.at(folder.size()) == QLatin1Char('/'));
+}
+
+} // namespace
+
+CTemplateDirectory::CTemplateDirectory(const QString& path)
+    : m_sPath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()))
+    , m_sCanonicalPath(QFileInfo(path).canonicalFilePath())
+{
+}
+
+const QString& CTemplateDirectory::Path() const
+{
+    return m_sPath;
+}
+
+QString CTemplateDirectory::Resolve(const QString& name, QString* reason) const
+{
+    const QString candidate =
+        QDir::cleanPath(QDir::isAbsolutePath(name) ? name : m_sPath + QLatin1Char('/') + name);
+    const QFileInfo info(candidate);
+    const QString canonical = info.canonicalFilePath();
+    if (canonical.isEmpty()) {
+        if (reason)
+            *reason = isInside(candidate, m_sPath) ? QObject::tr("no such file")
+                                                   : QObject::tr("outside the template folder");
+        return QString();
+    }
+    if (!isInside(canonical, m_sCanonicalPath)) {
+        if (reason)
+            *reason = QObject::tr("outside the template folder");
+        return QString();
+    }
+    if (!QFileInfo(canonical).isFile()) {
+        if (reason)
+            *reason = QObject::tr("not a regular file");
+        return QString();
+    }
+    return canonical;
+}
+
+bool CTemplateDirectory::ReadFile(const QString& path, qint64 maxBytes, QByteArray* data, QString* reason)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        *reason = QObject::tr("no such file");
+        return false;
+    }
+    if (!info.isFile()) {
+        *reason = QObject::tr("not a regular file");
+        return false;
+    }
+    if (info.size() > maxBytes) {
+        *reason = QObject::tr("the file is larger than %1 KiB").arg(maxBytes / 1024);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return false;
+    }
+    // The file may have grown since it was measured.
+    *data = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return false;
+    }
+    if (data->size() > maxBytes) {
+        *reason = QObject::tr("the file is larger than %1 KiB").arg(maxBytes / 1024);
+        data->clear();
+        return false;
+    }
+    return true;
+}
+
+} // namespace NFastReport
