@@ -1,9 +1,80 @@
 #include "demo/plugin/GenotyperExtension.h"
 
+#include "demo/plugin/PanelResult.h"
+#include "demo/plugin/ReferenceTable.h"
+#include "demo/plugin/VcfReader.h"
+#include "extension/Variables.h"
+#include "extension/report/ReportDataSet.h"
+#include "host/core/Application.h"
+#include "host/dna/Project.h"
+#include "host/dna/Sample.h"
+#include "host/log/Logger.h"
+#include "host/report/DataSet.h"
+
+#include <QDir>
+#include <QStringList>
+
+#include <boost/any.hpp>
+
+#include <exception>
+#include <vector>
+
+using NTarsel::NExtension::CVariables;
+using NTarsel::NExtension::ReportDataSet;
+
+namespace {
+
+const char* const c_sLogSource = "GenotyperExtension";
+const int c_nErrorLevel = 1;
+const int c_nWarningLevel = 2;
+const int c_nProgressLevel = 3;
+
+void writeLog(const std::string& message, int level, int line)
+{
+    if (const boost::shared_ptr<NLog::ILogger> logger = NLog::GetLogger(""))
+        logger->Log(message, level, 0, c_sLogSource, line);
+}
+
+std::string toLocal(const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString fromLocal(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<int>(text.size()));
+}
+
+// Backgrounds for the classification cells: dark text stays readable on each,
+// red for the most severe class through orange and yellow to greens.
+QMap<QString, QColor> classificationColors()
+{
+    const char* const colors[NGenotyper::c_nClassificationCount] = {"#f4a7a3", "#f9c89b", "#fbeea0", "#d9edc2",
+                                                                    "#c2e3c8"};
+    QMap<QString, QColor> result;
+    for (int index = 0; index < NGenotyper::c_nClassificationCount; ++index)
+        result.insert(fromLocal(NGenotyper::classificationText(static_cast<NGenotyper::EClassification>(index))),
+                      QColor(QLatin1String(colors[index])));
+    return result;
+}
+
+std::string genotypeCell(const NGenotyper::SVariantCall& call)
+{
+    return NGenotyper::zygosityText(call.zygosity) + " (" + call.genotype + ")";
+}
+
+} // namespace
+
+#define GENOTYPER_LOG(level, message) writeLog((message), (level), __LINE__)
+
 CGenotyperExtension::CGenotyperExtension()
     : CBaseExtension(QStringLiteral("Genotyper"), QStringLiteral("genotyper-variables.xml"),
                      QStringLiteral("report.html"))
 {
+    m_dbMap[QStringLiteral("cardio-panel")] = std::make_pair(1u, true);
+    m_dbMap[QStringLiteral("pharmaco-panel")] = std::make_pair(2u, true);
+    m_memoColors = classificationColors();
 }
 
 CGenotyperExtension::~CGenotyperExtension() = default;
@@ -16,4 +87,114 @@ QString CGenotyperExtension::GetInfo() const
 QString CGenotyperExtension::GetVersion() const
 {
     return QObject::tr("Genotyper 0.1");
+}
+
+QString CGenotyperExtension::referenceTablePath(const QString& panel)
+{
+    return QDir(NTarsel::CApplication::commonDataLocation())
+        .filePath(QStringLiteral("genotyper/references/%1.tsv").arg(panel));
+}
+
+bool CGenotyperExtension::fail(const std::string& message, int line)
+{
+    m_pResult.reset();
+    writeLog(message, c_nErrorLevel, line);
+    return false;
+}
+
+bool CGenotyperExtension::interpretateResults()
+{
+    // The host also interprets straight from the sample selector's signal, where
+    // nothing would catch an exception.
+    try {
+        return analyseSelectedSample();
+    } catch (const std::exception& error) {
+        return fail(std::string("Genotyper: the analysis failed: ") + error.what(), __LINE__);
+    } catch (...) {
+        return fail("Genotyper: the analysis failed for an unknown reason", __LINE__);
+    }
+}
+
+bool CGenotyperExtension::analyseSelectedSample()
+{
+    m_pResult.reset();
+    if (!m_pProject)
+        return fail("Genotyper: no project to analyse", __LINE__);
+    const unsigned int sampleCount = m_pProject->GetSampleCount();
+    if (m_nSelectedSample < 0 || static_cast<unsigned int>(m_nSelectedSample) >= sampleCount)
+        return fail("Genotyper: no sample selected in project '" + m_pProject->GetProjectName() + "' ("
+                        + std::to_string(sampleCount) + " samples)",
+                    __LINE__);
+
+    const boost::shared_ptr<NDna::ISample> sample = m_pProject->GetSample(static_cast<unsigned int>(m_nSelectedSample));
+    const boost::shared_ptr<NDna::ISampleData> data =
+        sample ? sample->GetData() : boost::shared_ptr<NDna::ISampleData>();
+    if (!data)
+        return fail("Genotyper: sample " + std::to_string(m_nSelectedSample + 1) + " has no data", __LINE__);
+    const std::string sampleName = data->GetSpecimen() ? data->GetSpecimen()->GetName() : std::string();
+    const std::string vcfPath = data->GetPath();
+    if (vcfPath.empty())
+        return fail("Genotyper: sample '" + sampleName + "' has no VCF file", __LINE__);
+
+    const QString panel = getReferencesDb();
+    if (panel.isEmpty())
+        return fail("Genotyper: no reference panel selected (known panels: "
+                        + toLocal(QStringList(m_dbMap.keys()).join(QStringLiteral(", "))) + ")",
+                    __LINE__);
+    if (!m_dbMap.contains(panel))
+        return fail("Genotyper: unknown reference panel '" + toLocal(panel) + "' (known panels: "
+                        + toLocal(QStringList(m_dbMap.keys()).join(QStringLiteral(", "))) + ")",
+                    __LINE__);
+
+    GENOTYPER_LOG(c_nProgressLevel, "Genotyper: analysing sample '" + sampleName + "' (" + vcfPath
+                                        + ") against panel '" + toLocal(panel) + "'");
+    std::string error;
+    NGenotyper::CReferenceTable table;
+    if (!table.load(toLocal(referenceTablePath(panel)), &error))
+        return fail("Genotyper: cannot read the reference table of panel '" + toLocal(panel) + "': " + error,
+                    __LINE__);
+    NGenotyper::CVcfReader vcf;
+    if (!vcf.read(vcfPath, &error))
+        return fail("Genotyper: cannot read the VCF file of sample '" + sampleName + "': " + error, __LINE__);
+    if (vcf.sampleName() != sampleName)
+        GENOTYPER_LOG(c_nWarningLevel, "Genotyper: the sample column of " + vcfPath + " is '" + vcf.sampleName()
+                                           + "', not '" + sampleName + "'");
+
+    m_pResult = std::make_unique<NGenotyper::CPanelResult>(vcf, table);
+    m_variables[CVariables::c_sAnalysisStatus] = fromLocal(m_pResult->status());
+    m_variables[QStringLiteral("SampleName")] = fromLocal(sampleName);
+    m_variables[QStringLiteral("ReferencePanel")] = panel;
+    GENOTYPER_LOG(c_nProgressLevel,
+                  "Genotyper: " + std::to_string(vcf.recordCount()) + " records, "
+                      + std::to_string(table.variants().size()) + " known variants tested, findings: "
+                      + std::to_string(m_pResult->findings().size()) + " (" + m_pResult->status() + ")");
+    return true;
+}
+
+std::list<boost::shared_ptr<NFastReport::IDataSet> > CGenotyperExtension::getDataSets()
+{
+    if (!m_pResult)
+        return std::list<boost::shared_ptr<NFastReport::IDataSet> >();
+
+    // ReportDataSet::create makes a ReportDataSet; rows can only be added through it.
+    const boost::shared_ptr<NFastReport::IDataSet> findings = ReportDataSet::create(
+        "Findings", {"Gene", "Position", "Change", "Genotype", "Depth", "Classification"});
+    auto* findingRows = static_cast<ReportDataSet*>(findings.get());
+    for (const NGenotyper::SFinding& finding : m_pResult->findings()) {
+        findingRows->push_back({finding.variant.gene, finding.call.chrom + ":" + std::to_string(finding.call.pos),
+                                finding.variant.change, genotypeCell(finding.call),
+                                finding.call.depth >= 0 ? boost::any(finding.call.depth) : boost::any(),
+                                NGenotyper::classificationText(finding.variant.classification)});
+    }
+
+    const NGenotyper::SPanelSummary& summary = m_pResult->summary();
+    const boost::shared_ptr<NFastReport::IDataSet> figures = ReportDataSet::create("Summary", {"Metric", "Value"});
+    auto* summaryRows = static_cast<ReportDataSet*>(figures.get());
+    summaryRows->push_back({std::string("Variants in the file"), summary.variantsInFile});
+    summaryRows->push_back({std::string("Known variants tested"), summary.knownVariantsTested});
+    summaryRows->push_back({std::string("Findings"), summary.findings});
+    summaryRows->push_back({std::string("Mean depth"), summary.meanDepth});
+    summaryRows->push_back({std::string("Quality check passed"), summary.qualityPassed});
+
+    return {findings, figures};
 }

@@ -2,8 +2,20 @@
 
 #include "extension/BaseExtension.h"
 
-// The demo analysis plug-in: genotypes the samples of a project against the
-// known variants of its reference databases.
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace NGenotyper {
+class CPanelResult;
+}
+
+// The demo analysis plug-in: reads the selected sample's VCF file and reports the
+// known variants of the selected reference panel ("cardio-panel" or
+// "pharmaco-panel") that the sample carries. Each panel's known variants come from
+// <common data location>/genotyper/references/<panel>.tsv. The extension owns the
+// result of its last successful analysis; a failed one forgets it.
 class CGenotyperExtension : public NTarsel::NExtension::CBaseExtension
 {
     Q_OBJECT
@@ -14,4 +26,23 @@ public:
 
     QString GetInfo() const override;
     QString GetVersion() const override;
+
+    // The file of a panel's known variants.
+    static QString referenceTablePath(const QString& panel);
+
+protected:
+    // Needs a project with a valid selected sample whose data file is a VCF, and a
+    // known panel selected in the DNA settings. Any failure is logged as one error
+    // naming the file or the setting at fault.
+    bool interpretateResults() override;
+    // "Findings" and "Summary" of the last successful analysis; none before it.
+    std::list<boost::shared_ptr<NFastReport::IDataSet> > getDataSets() override;
+
+private:
+    // interpretateResults without the guard against exceptions.
+    bool analyseSelectedSample();
+    // Logs message as an error, forgets the last result and returns false.
+    bool fail(const std::string& message, int line);
+
+    std::unique_ptr<NGenotyper::CPanelResult> m_pResult;
 };

@@ -1,0 +1,68 @@
+#include "demo/plugin/PanelResult.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace NGenotyper {
+
+namespace {
+
+bool carries(EZygosity zygosity)
+{
+    return zygosity == ZygosityHeterozygous || zygosity == ZygosityHomozygous || zygosity == ZygosityHemizygous;
+}
+
+} // namespace
+
+CPanelResult::CPanelResult() = default;
+
+CPanelResult::CPanelResult(const CVcfReader& sample, const CReferenceTable& panel)
+{
+    for (const SVariantCall& call : sample.calls()) {
+        if (!carries(call.zygosity))
+            continue;
+        if (const SKnownVariant* known = panel.find(call.chrom, call.pos, call.ref, call.alt))
+            m_vFindings.push_back(SFinding{*known, call});
+    }
+    std::stable_sort(m_vFindings.begin(), m_vFindings.end(), [](const SFinding& left, const SFinding& right) {
+        return std::tie(left.variant.classification, left.variant.gene, left.call.pos)
+               < std::tie(right.variant.classification, right.variant.gene, right.call.pos);
+    });
+
+    m_summary.variantsInFile = sample.recordCount();
+    m_summary.knownVariantsTested = static_cast<int>(panel.variants().size());
+    m_summary.findings = static_cast<int>(m_vFindings.size());
+    m_summary.meanDepth = sample.meanDepth();
+    m_summary.qualityPassed =
+        sample.recordCount() > 0 && m_summary.meanDepth >= c_nMinMeanDepth
+        && std::all_of(m_vFindings.begin(), m_vFindings.end(),
+                       [](const SFinding& finding) { return finding.call.depth >= c_nMinFindingDepth; });
+}
+
+CPanelResult::~CPanelResult() = default;
+
+const std::vector<SFinding>& CPanelResult::findings() const
+{
+    return m_vFindings;
+}
+
+const SPanelSummary& CPanelResult::summary() const
+{
+    return m_summary;
+}
+
+std::string CPanelResult::status() const
+{
+    if (m_vFindings.empty() || m_vFindings.front().variant.classification >= ClassificationLikelyBenign)
+        return "No clinically significant variant found";
+    switch (m_vFindings.front().variant.classification) {
+    case ClassificationPathogenic:
+        return "Pathogenic variant found";
+    case ClassificationLikelyPathogenic:
+        return "Likely pathogenic variant found";
+    default:
+        return "Variant of uncertain significance found";
+    }
+}
+
+} // namespace NGenotyper

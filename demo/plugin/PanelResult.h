@@ -1,0 +1,54 @@
+#pragma once
+
+#include "demo/plugin/ReferenceTable.h"
+#include "demo/plugin/VcfReader.h"
+
+#include <string>
+#include <vector>
+
+namespace NGenotyper {
+
+// A known variant that the sample carries.
+struct SFinding
+{
+    SKnownVariant variant;
+    SVariantCall call;
+};
+
+// The figures of one analysis, as the summary table shows them.
+struct SPanelSummary
+{
+    unsigned int variantsInFile = 0;
+    int knownVariantsTested = 0;
+    int findings = 0;
+    double meanDepth = 0.0;
+    bool qualityPassed = false;
+};
+
+// A sample's VCF matched against a reference panel: a known variant is a finding
+// when a call has its chromosome, position and alleles and the sample carries the
+// alternative allele. Findings are ordered by classification, the most severe
+// first, then by gene and position.
+class CPanelResult
+{
+public:
+    // The quality check wants every finding read this often...
+    static const int c_nMinFindingDepth = 20;
+    // ...and the file's records this often on average.
+    static const int c_nMinMeanDepth = 30;
+
+    CPanelResult();
+    CPanelResult(const CVcfReader& sample, const CReferenceTable& panel);
+    ~CPanelResult();
+
+    const std::vector<SFinding>& findings() const;
+    const SPanelSummary& summary() const;
+    // The report's AnalysisStatus: the most severe class found, in words.
+    std::string status() const;
+
+private:
+    std::vector<SFinding> m_vFindings;
+    SPanelSummary m_summary;
+};
+
+} // namespace NGenotyper

@@ -1,0 +1,297 @@
+#include "demo/plugin/VcfReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <htslib/hts.h>
+#include <htslib/vcf.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+
+namespace NGenotyper {
+
+namespace {
+
+struct SFileCloser
+{
+    void operator()(htsFile* file) const { hts_close(file); }
+};
+
+struct SHeaderDeleter
+{
+    void operator()(bcf_hdr_t* header) const { bcf_hdr_destroy(header); }
+};
+
+struct SRecordDeleter
+{
+    void operator()(bcf1_t* record) const { bcf_destroy(record); }
+};
+
+typedef std::unique_ptr<htsFile, SFileCloser> FilePtr;
+typedef std::unique_ptr<bcf_hdr_t, SHeaderDeleter> HeaderPtr;
+typedef std::unique_ptr<bcf1_t, SRecordDeleter> RecordPtr;
+
+// A buffer that htslib's bcf_get_* functions grow with realloc.
+struct SInt32Buffer
+{
+    int32_t* data = nullptr;
+    int size = 0;
+
+    SInt32Buffer() = default;
+    SInt32Buffer(const SInt32Buffer&) = delete;
+    SInt32Buffer& operator=(const SInt32Buffer&) = delete;
+    ~SInt32Buffer() { std::free(data); }
+};
+
+std::string upper(const char* text)
+{
+    std::string result(text ? text : "");
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+    return result;
+}
+
+std::string formatDescription(const htsFormat* format)
+{
+    char* description = hts_format_description(format);
+    const std::string result(description ? description : "an unknown format");
+    std::free(description);
+    return result;
+}
+
+// What htslib found wrong with a record, from its error flags.
+std::string recordProblems(int errorCode)
+{
+    static const struct
+    {
+        int flag;
+        const char* text;
+    } c_problems[] = {{BCF_ERR_NCOLS, "too few columns"},
+                      {BCF_ERR_CTG_UNDEF, "a chromosome missing from the header"},
+                      {BCF_ERR_CTG_INVALID, "an invalid chromosome name"},
+                      {BCF_ERR_TAG_UNDEF, "a field missing from the header"},
+                      {BCF_ERR_TAG_INVALID, "an invalid field"},
+                      {BCF_ERR_LIMITS, "a value out of range"},
+                      {BCF_ERR_CHAR, "an invalid character"}};
+    std::string text;
+    for (const auto& problem : c_problems) {
+        if (errorCode & problem.flag)
+            text += (text.empty() ? "" : ", ") + std::string(problem.text);
+    }
+    return text.empty() ? std::string("a field cannot be parsed") : "it has " + text;
+}
+
+// A plain-text file cut short ends in the middle of a line, which htslib would
+// otherwise read as a short last record.
+bool endsWithLineBreak(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || !file.seek(file.size() - 1))
+        return false;
+    char last = 0;
+    return file.getChar(&last) && last == '\n';
+}
+
+EZygosity zygosityOf(const int32_t* alleles, int ploidy, int allele)
+{
+    int called = 0;
+    int copies = 0;
+    for (int index = 0; index < ploidy; ++index) {
+        if (alleles[index] == bcf_int32_vector_end)
+            break;
+        if (bcf_gt_is_missing(alleles[index]))
+            continue;
+        ++called;
+        if (bcf_gt_allele(alleles[index]) == allele)
+            ++copies;
+    }
+    if (called == 0)
+        return ZygosityNoCall;
+    if (copies == 0)
+        return ZygosityNotCarried;
+    if (called == 1)
+        return ploidy == 1 || alleles[1] == bcf_int32_vector_end ? ZygosityHemizygous : ZygosityHeterozygous;
+    return copies == called ? ZygosityHomozygous : ZygosityHeterozygous;
+}
+
+std::string genotypeText(const int32_t* alleles, int ploidy)
+{
+    std::string text;
+    for (int index = 0; index < ploidy; ++index) {
+        if (alleles[index] == bcf_int32_vector_end)
+            break;
+        if (index > 0)
+            text += bcf_gt_is_phased(alleles[index]) ? '|' : '/';
+        text += bcf_gt_is_missing(alleles[index]) ? std::string(".") : std::to_string(bcf_gt_allele(alleles[index]));
+    }
+    return text;
+}
+
+} // namespace
+
+std::string zygosityText(EZygosity zygosity)
+{
+    switch (zygosity) {
+    case ZygosityNoCall:
+        return "no call";
+    case ZygosityNotCarried:
+        return "not carried";
+    case ZygosityHeterozygous:
+        return "heterozygous";
+    case ZygosityHomozygous:
+        return "homozygous";
+    case ZygosityHemizygous:
+        return "hemizygous";
+    }
+    return std::string();
+}
+
+CVcfReader::CVcfReader() = default;
+
+CVcfReader::~CVcfReader() = default;
+
+void CVcfReader::clear()
+{
+    m_vCalls.clear();
+    m_nRecords = 0;
+    m_sSampleName.clear();
+    m_nDepthSum = 0;
+    m_nDepthRecords = 0;
+}
+
+bool CVcfReader::read(const std::string& path, std::string* error)
+{
+    clear();
+    auto fail = [&](const std::string& reason) {
+        clear();
+        if (error)
+            *error = path + ": " + reason;
+        return false;
+    };
+
+    const QString fileName = QFile::decodeName(QByteArray(path.data(), static_cast<int>(path.size())));
+    const QFileInfo info(fileName);
+    if (path.empty())
+        return fail("no file name given");
+    if (!info.exists())
+        return fail("no such file");
+    if (!info.isFile())
+        return fail("not a file");
+    if (!info.isReadable())
+        return fail("cannot read the file: permission denied");
+    if (info.size() == 0)
+        return fail("the file is empty");
+
+    FilePtr file(hts_open(path.c_str(), "r"));
+    if (!file)
+        return fail("cannot open the file");
+    const htsFormat* format = hts_get_format(file.get());
+    if (format->category != variant_data || (format->format != vcf && format->format != bcf))
+        return fail("not a VCF file (htslib reads it as " + formatDescription(format) + ")");
+    if (format->compression == bgzf && hts_check_EOF(file.get()) == 0)
+        return fail("truncated: the compressed file lacks its end-of-file block");
+    if (format->format == vcf && format->compression == no_compression && !endsWithLineBreak(fileName))
+        return fail("truncated: the last line ends without a line break");
+
+    const HeaderPtr header(bcf_hdr_read(file.get()));
+    if (!header)
+        return fail("the header is damaged or incomplete (a VCF header ends with the #CHROM line)");
+    if (bcf_hdr_nsamples(header.get()) < 1)
+        return fail("no sample column: the file holds sites only, without genotypes");
+    const std::string sampleName = header->samples[0];
+
+    const RecordPtr record(bcf_init());
+    if (!record)
+        return fail("out of memory");
+    SInt32Buffer genotypes;
+    SInt32Buffer depths;
+    const int sampleCount = bcf_hdr_nsamples(header.get());
+    std::vector<SVariantCall> calls;
+    unsigned int records = 0;
+    long long depthSum = 0;
+    unsigned int depthRecords = 0;
+
+    int status = 0;
+    while ((status = bcf_read(file.get(), header.get(), record.get())) == 0) {
+        const unsigned int number = records + 1;
+        const std::string where = "record " + std::to_string(number);
+        // htslib adds a chromosome or field missing from the header and reads on.
+        const int problems = record->errcode & ~(BCF_ERR_CTG_UNDEF | BCF_ERR_TAG_UNDEF);
+        if (problems != 0)
+            return fail(where + " is malformed: " + recordProblems(problems));
+        if (bcf_unpack(record.get(), BCF_UN_ALL) < 0)
+            return fail(where + " is malformed: it cannot be unpacked");
+        const char* chrom = bcf_seqname(header.get(), record.get());
+        if (!chrom || record->n_allele < 1)
+            return fail(where + " is malformed: it lacks the chromosome or the reference allele");
+        if (record->pos < 0)
+            return fail(where + " (" + chrom + ") is malformed: its position is not a positive number");
+        // A line cut short before its genotype columns still parses as a site.
+        if (record->n_fmt == 0)
+            return fail(where + " (" + chrom + ":" + std::to_string(record->pos + 1)
+                        + ") is malformed: it has no genotype columns; the file may be truncated");
+
+        SVariantCall site;
+        site.chrom = chrom;
+        site.pos = static_cast<long long>(record->pos) + 1;
+        site.ref = upper(record->d.allele[0]);
+
+        const int genotypeValues = bcf_get_genotypes(header.get(), record.get(), &genotypes.data, &genotypes.size);
+        const int ploidy = genotypeValues > 0 ? genotypeValues / sampleCount : 0;
+        if (ploidy > 0)
+            site.genotype = genotypeText(genotypes.data, ploidy);
+
+        if (bcf_get_format_int32(header.get(), record.get(), "DP", &depths.data, &depths.size) > 0
+            && depths.data[0] != bcf_int32_missing && depths.data[0] != bcf_int32_vector_end) {
+            if (depths.data[0] < 0)
+                return fail(where + " (" + site.chrom + ":" + std::to_string(site.pos) + ") has a negative depth");
+            site.depth = depths.data[0];
+            depthSum += site.depth;
+            ++depthRecords;
+        }
+
+        for (int allele = 1; allele < record->n_allele; ++allele) {
+            SVariantCall call = site;
+            call.alt = upper(record->d.allele[allele]);
+            call.zygosity = ploidy > 0 ? zygosityOf(genotypes.data, ploidy, allele) : ZygosityNoCall;
+            calls.push_back(call);
+        }
+        records = number;
+    }
+    if (status < -1) {
+        return fail("record " + std::to_string(records + 1) + " is malformed: " + recordProblems(record->errcode)
+                    + "; the file may be truncated or damaged");
+    }
+
+    m_vCalls.swap(calls);
+    m_nRecords = records;
+    m_sSampleName = sampleName;
+    m_nDepthSum = depthSum;
+    m_nDepthRecords = depthRecords;
+    return true;
+}
+
+const std::vector<SVariantCall>& CVcfReader::calls() const
+{
+    return m_vCalls;
+}
+
+unsigned int CVcfReader::recordCount() const
+{
+    return m_nRecords;
+}
+
+const std::string& CVcfReader::sampleName() const
+{
+    return m_sSampleName;
+}
+
+double CVcfReader::meanDepth() const
+{
+    return m_nDepthRecords == 0 ? 0.0 : static_cast<double>(m_nDepthSum) / m_nDepthRecords;
+}
+
+} // namespace NGenotyper
