@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// What a run of the demo host does, from its command line.
+struct SDemoOptions
+{
+    QString project;
+    // The sample's number as listed (1 = first); 0 keeps the project's selection.
+    int sample = 0;
+    bool allSamples = false;
+    QString outDir;
+    QString pdf;
+    QString templateName;
+    QString locale = QStringLiteral("en");
+    QString database;
+    QString plugin;
+    QString pluginDir;
+    QString dataDir;
+    // Report variables for this run, as a laboratory information system passes them.
+    QMap<QString, QString> variables;
+    bool gui = false;
+    bool analyse = false;
+    QString screenshot;
+    bool archive = false;
+};
+
+// Reads the options from arguments (the program name first). On a bad option or
+// value returns false with the reason in error; help, when asked, is set instead.
+bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QString* error, bool* help);
+
+// The usage text printed for --help and after a bad option.
+QString DemoUsage();
