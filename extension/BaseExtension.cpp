@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QToolBar>
+#include <QWidgetAction>
 
 #include <boost/format.hpp>
 
@@ -81,6 +82,48 @@ QStringList persistedVariables()
     for (int index = 0; index < CVariables::c_nSampleTypeHistorySize; ++index)
         names.append(CVariables::sampleTypeHistory(index));
     return names;
+}
+
+const QLatin1String c_sSelectorActionName("AnalyseSamplesSelector");
+
+// The sample selector joins every analysis toolbar through one widget action that
+// belongs to the main window, as the selector does. A widget action deletes its
+// widget when it dies, so one made per toolbar would take the selector with it
+// once that toolbar goes.
+QWidgetAction* selectorAction(QMainWindow* window, QComboBox* selector)
+{
+    auto* action = window->findChild<QWidgetAction*>(c_sSelectorActionName, Qt::FindDirectChildrenOnly);
+    if (!action) {
+        action = new QWidgetAction(window);
+        action->setObjectName(c_sSelectorActionName);
+        action->setDefaultWidget(selector);
+        // Taking the widget leaves it without a parent; until a toolbar asks for it,
+        // it stays with the window.
+        selector->setParent(window);
+    }
+    action->setVisible(true);
+    return action;
+}
+
+// Each entry into analysis mode builds a new toolbar and Report menu; the ones of the
+// entry before were only detached on leaving. They go now, so that entering and
+// leaving many times does not pile up widgets. The selector is taken out first.
+void releaseDetachedBars(QMainWindow* window, QToolBar* toolBar, QMenu* menu, QComboBox* selector)
+{
+    // Only what still lives in the window is ours to remove; the host may have taken it away.
+    if (!window->findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly).contains(toolBar))
+        toolBar = nullptr;
+    if (!window->menuBar()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly).contains(menu))
+        menu = nullptr;
+    if (toolBar) {
+        if (auto* action = window->findChild<QWidgetAction*>(c_sSelectorActionName, Qt::FindDirectChildrenOnly)) {
+            toolBar->removeAction(action);
+            if (selector && selector->parent() == toolBar)
+                selector->setParent(window);
+        }
+        delete toolBar;
+    }
+    delete menu;
 }
 
 } // namespace
@@ -225,6 +268,8 @@ void CBaseExtension::EnterAnalyse()
         if (!m_pMainWindow)
             throw XExtensionError("Analysis mode needs the main window given to Install", ExtensionErrorNotInstalled);
 
+        // The toolbar and menu of an earlier entry were only detached on leaving.
+        const bool previousBarsDetached = !m_bAnalyseMode;
         m_bAnalyseMode = true;
         setupDrugResistanceValues();
         m_pMainWindow->SwitchToState(NTarsel::MainWindowStateAnalysis);
@@ -241,6 +286,8 @@ void CBaseExtension::EnterAnalyse()
             m_pMainProfile->Unbind();
         }
 
+        if (previousBarsDetached)
+            releaseDetachedBars(m_pMainWindow, m_pAnalyseToolBar, m_pReportMenu, m_pSamplesCombo);
         m_pAnalyseToolBar = m_pMainWindow->addToolBar(QObject::tr("Analyse"));
         m_pAnalyseToolBar->setObjectName(QLatin1String(analysisToolbarName));
         m_pAnalyseToolBar->setToolButtonStyle(buttonStyle);
@@ -252,7 +299,7 @@ void CBaseExtension::EnterAnalyse()
         if (m_pSamplesCombo->count() > 1) {
             m_pSamplesCombo->show();
             m_pAnalyseToolBar->addSeparator();
-            m_pAnalyseToolBar->addWidget(m_pSamplesCombo);
+            m_pAnalyseToolBar->addAction(selectorAction(m_pMainWindow, m_pSamplesCombo));
         }
 
         m_pReportMenu = m_pMainWindow->menuBar()->addMenu(QObject::tr("Report"));

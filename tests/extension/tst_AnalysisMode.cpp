@@ -191,6 +191,7 @@ void TestAnalysisMode::enterAndExitRestoreTheWindowExactly()
     QSignalSpy stateChanged(host.window(), &NTarsel::CMainWindow::stateChanged);
     QSignalSpy cleared(extension.m_pReportWidget, &NFastReport::CFastReportWidget::reportCleared);
     const SWindowView before = view(host);
+    int objectsAfterFirstCycle = 0;
 
     for (int cycle = 1; cycle <= 3; ++cycle) {
         extension.m_pAnalysisAction->trigger();
@@ -229,6 +230,13 @@ void TestAnalysisMode::enterAndExitRestoreTheWindowExactly()
         QVERIFY(extension.m_pReportWidget->isHidden());
         QCOMPARE(stateChanged.count(), 2 * cycle);
         QCOMPARE(cleared.count(), cycle);
+        // Each entry builds its bars anew; those of the entries before must not pile up.
+        // (Toolbars delete the buttons of removed actions later; let them.)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const int objects = host.window()->findChildren<QObject*>().size();
+        if (cycle == 1)
+            objectsAfterFirstCycle = objects;
+        QCOMPARE(objects, objectsAfterFirstCycle);
     }
     QVERIFY(host.logger().Contains("Enter analyse mode...", 3));
     QVERIFY(host.logger().Contains("Exit analyse mode...", 3));
