@@ -158,10 +158,11 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
     }
     const CDataSetTable::SCellStyles cellStyles = CDataSetTable::SCellStyles::FromStyleSheet(css, document->defaultFont());
 
-    // The layout exists before there is content, so that the content is laid out
-    // once, for the fixed layout device and the page size.
+    // The layout works only once the document has a page size: while the content is
+    // put together (HTML, margins, tables) the size is null, so that all of it is
+    // laid out once, for the fixed layout device, when the size is set at the end.
     document->documentLayout()->setPaintDevice(&report->m_layoutDevice);
-    document->setPageSize(c_pageSize);
+    document->setPageSize(QSizeF(0, 0));
     document->setHtml(html);
     QTextFrameFormat margins = document->rootFrame()->frameFormat();
     margins.setLeftMargin(c_dSideMargin);
@@ -171,6 +172,7 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
     document->rootFrame()->setFrameFormat(margins);
 
     const std::vector<SPlaceholder> found = placeholders(*document);
+    int rowsDone = 0;
     std::vector<QTextTable*> tables;
     QTextCursor cursor(document);
     cursor.beginEditBlock();
@@ -194,7 +196,8 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
         if (alone && inSameFrame(cursor.block().previous(), cursor))
             cursor.deletePreviousChar();
         for (int i = 0; i < count; ++i)
-            tables.push_back(CDataSetTable(*dataSet->second, it->tag, input.colors).Insert(&cursor, it->format, cellStyles));
+            tables.push_back(CDataSetTable(*dataSet->second, it->tag, input.colors)
+                                 .Insert(&cursor, it->format, cellStyles, &rowsDone, input.progress));
         const QTextBlock rest = cursor.block();
         if (alone && rest.length() == 1 && inSameFrame(rest.next(), cursor)) {
             cursor.setBlockFormat(rest.next().blockFormat());
@@ -203,6 +206,9 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
         }
     }
     cursor.endEditBlock();
+    if (input.progress)
+        input.progress(rowsDone);
+    document->setPageSize(c_pageSize);
     report->m_nPageCount = qMax(1, document->pageCount());
     report->m_decorations.resize(size_t(report->m_nPageCount));
     for (QTextTable* table : tables)

@@ -3,6 +3,7 @@
 #include "host/report/ReportLog.h"
 
 #include <QFile>
+#include <QImage>
 #include <QUrl>
 
 namespace NFastReport {
@@ -41,6 +42,15 @@ QVariant CReportDocument::loadResource(int type, const QUrl& name)
         m_refused.insert(key);
         LogReport(2, __LINE__, QStringLiteral("Refused to load \"%1\" into the report: %2").arg(key, reason));
         return QVariant();
+    }
+    // Images are decoded once here; handed over as bytes, they would be decoded
+    // again at every measurement in the layout and at every page painted.
+    if (type == QTextDocument::ImageResource) {
+        QImage image;
+        if (image.loadFromData(data)) {
+            addResource(type, name, image);
+            return image;
+        }
     }
     addResource(type, name, data);
     return data;
