@@ -25,6 +25,8 @@ const unsigned int c_nMaxExtraColumns = 64;
 // Unknown cell types are logged one by one up to this many per table.
 const int c_nMaxTypeLogs = 10;
 // Layout units.
+// How often the progress of a long table is told.
+const int c_nProgressRows = 256;
 const qreal c_dPadding = 3;
 
 bool isNumeric(const boost::any& cell)
@@ -146,7 +148,8 @@ CDataSetTable::CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, co
                                    .arg(unknown - c_nMaxTypeLogs));
 }
 
-QTextTable* CDataSetTable::Insert(QTextCursor* cursor, const QTextCharFormat& base, const SCellStyles& styles) const
+QTextTable* CDataSetTable::Insert(QTextCursor* cursor, const QTextCharFormat& base, const SCellStyles& styles,
+                                  int* rowsDone, const std::function<void(int)>& progress) const
 {
     QTextCharFormat textFormat = plain(base);
     textFormat.merge(styles.body);
@@ -200,6 +203,9 @@ QTextTable* CDataSetTable::Insert(QTextCursor* cursor, const QTextCharFormat& ba
                 }
             }
         }
+        ++*rowsDone;
+        if (progress && *rowsDone % c_nProgressRows == 0)
+            progress(*rowsDone);
     }
     cursor->setPosition(table->lastPosition() + 1);
     return table;

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTextCharFormat>
 
+#include <functional>
 #include <vector>
 
 class QFont;
@@ -47,9 +48,11 @@ public:
     // Inserts the table at cursor through the document's table API: a header row
     // (repeated on every page), one row per data-set row, 100% wide, a thin grid
     // (drawn by Decorate), numbers right-aligned. base is the character format of
-    // the surrounding text; styles dress it further. Returns the table, which
-    // belongs to the cursor's document.
-    QTextTable* Insert(QTextCursor* cursor, const QTextCharFormat& base, const SCellStyles& styles) const;
+    // the surrounding text; styles dress it further. rowsDone counts the rows as
+    // they go in; progress, when given, hears the count every few hundred rows.
+    // Returns the table, which belongs to the cursor's document.
+    QTextTable* Insert(QTextCursor* cursor, const QTextCharFormat& base, const SCellStyles& styles, int* rowsDone,
+                       const std::function<void(int)>& progress) const;
 
     // What a page shows of the data-set tables besides the rich-text layout's own
     // drawing: the grid lines, and white covers over the stretch the layout leaves

@@ -13,16 +13,21 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStandardPaths>
+#include <QElapsedTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <climits>
 #include <new>
 #include <stdexcept>
 
@@ -51,6 +56,26 @@ QString fileNamePart(const QString& text)
     return QString(text).replace(unsafe, QStringLiteral("_")).simplified();
 }
 
+// Reports of this many data-set rows and more show their progress while they are built.
+const int c_nBackgroundRows = 2000;
+const int c_nProgressInterval = 50;
+
+// Builds a report; any failure, an exception included, comes back as error.
+std::unique_ptr<CReport> buildReport(const CReport::SInput& input, SReportError* error)
+{
+    try {
+        return CReport::Build(input, error);
+    } catch (const std::bad_alloc&) {
+        *error = SReportError{input.reportPath, 0, QObject::tr("There is not enough memory to render the report.")};
+    } catch (const std::exception& exception) {
+        *error = SReportError{input.reportPath, 0,
+                              QObject::tr("The report could not be rendered: %1").arg(QString::fromLocal8Bit(exception.what()))};
+    } catch (...) {
+        *error = SReportError{input.reportPath, 0, QObject::tr("The report could not be rendered.")};
+    }
+    return nullptr;
+}
+
 } // namespace
 
 CFastReportWidget::CFastReportWidget(QWidget* parent)
@@ -62,6 +87,9 @@ CFastReportWidget::CFastReportWidget(QWidget* parent)
     , m_pView(new CReportView)
     , m_pZoomLabel(new QLabel)
     , m_pPageLabel(new QLabel)
+    , m_pProgressPage(new QWidget)
+    , m_pProgressBar(new QProgressBar)
+    , m_pProgressLabel(new QLabel)
 {
     setObjectName(QStringLiteral("FastReportWidget"));
     m_pEmptyLabel->setObjectName(QStringLiteral("ReportEmpty"));
@@ -109,9 +137,21 @@ CFastReportWidget::CFastReportWidget(QWidget* parent)
     pageLayout->addWidget(m_pView, 1);
     m_pReportPage->setLayout(pageLayout);
 
+    m_pProgressPage->setObjectName(QStringLiteral("ReportProgress"));
+    m_pProgressBar->setObjectName(QStringLiteral("ReportProgressBar"));
+    m_pProgressBar->setMaximumWidth(360);
+    m_pProgressLabel->setAlignment(Qt::AlignCenter);
+    auto* progressLayout = new QVBoxLayout;
+    progressLayout->addStretch();
+    progressLayout->addWidget(m_pProgressLabel);
+    progressLayout->addWidget(m_pProgressBar, 0, Qt::AlignHCenter);
+    progressLayout->addStretch();
+    m_pProgressPage->setLayout(progressLayout);
+
     m_pPages->addWidget(m_pEmptyLabel);
     m_pPages->addWidget(m_pErrorLabel);
     m_pPages->addWidget(m_pReportPage);
+    m_pPages->addWidget(m_pProgressPage);
 
     auto* layout = new QVBoxLayout;
     layout->setContentsMargins(0, 0, 0, 0);
@@ -149,18 +189,16 @@ void CFastReportWidget::SetReportPath(const QString& path)
 
 void CFastReportWidget::UpdateReport()
 {
-    SReportError error;
-    std::unique_ptr<CReport> report;
-    try {
-        report = CReport::Build(CReport::SInput{m_sReportPath, m_variables, m_dataSets, m_memoColors}, &error);
-    } catch (const std::bad_alloc&) {
-        error = SReportError{m_sReportPath, 0, QObject::tr("There is not enough memory to render the report.")};
-    } catch (const std::exception& exception) {
-        error = SReportError{m_sReportPath, 0,
-                             QObject::tr("The report could not be rendered: %1").arg(QString::fromLocal8Bit(exception.what()))};
-    } catch (...) {
-        error = SReportError{m_sReportPath, 0, QObject::tr("The report could not be rendered.")};
+    int rows = 0;
+    for (const boost::shared_ptr<IDataSet>& dataSet : m_dataSets) {
+        if (dataSet)
+            rows += int(qMin<unsigned int>(dataSet->rowSize(), INT_MAX / 2));
     }
+    SReportError error;
+    std::unique_ptr<CReport> report =
+        rows >= c_nBackgroundRows
+            ? buildWithProgress(rows, &error)
+            : buildReport(CReport::SInput{m_sReportPath, m_variables, m_dataSets, m_memoColors, {}}, &error);
 
     m_pView->SetReport(nullptr);
     m_pReport = std::move(report);
@@ -175,6 +213,31 @@ void CFastReportWidget::UpdateReport()
         m_pPages->setCurrentWidget(m_pErrorLabel);
     }
     emit reportUpdated();
+}
+
+std::unique_ptr<CReport> CFastReportWidget::buildWithProgress(int rows, SReportError* error)
+{
+    m_pView->SetReport(nullptr);
+    m_pReport.reset();
+    m_pProgressLabel->setText(QObject::tr("Rendering the report..."));
+    m_pProgressBar->setRange(0, rows);
+    m_pProgressBar->setValue(0);
+    m_pPages->setCurrentWidget(m_pProgressPage);
+
+    CReport::SInput input{m_sReportPath, m_variables, m_dataSets, m_memoColors, {}};
+    QElapsedTimer sinceShown;
+    input.progress = [&](int done) {
+        m_pProgressBar->setValue(done);
+        if (done >= rows)
+            m_pProgressLabel->setText(QObject::tr("Laying out the pages..."));
+        else if (sinceShown.isValid() && sinceShown.elapsed() < c_nProgressInterval)
+            return;
+        // The window goes on painting and showing progress; the user's input waits
+        // until the report is there, so that nothing changes what is being rendered.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        sinceShown.start();
+    };
+    return buildReport(input, error);
 }
 
 void CFastReportWidget::ClearReport()

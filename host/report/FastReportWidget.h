@@ -16,6 +16,7 @@ class QAction;
 class QLabel;
 class QPainter;
 class QPrinter;
+class QProgressBar;
 class QRectF;
 class QStackedWidget;
 
@@ -23,6 +24,7 @@ namespace NFastReport {
 
 class CReport;
 class CReportView;
+struct SReportError;
 class IDataSet;
 
 // The report viewer. A caller sets the variables, data sets, memo colours and the
@@ -99,6 +101,9 @@ signals:
     void reportCleared();
 
 private:
+    // Builds the report of what was set while the viewer shows how many of the rows
+    // are in; the window keeps painting.
+    std::unique_ptr<CReport> buildWithProgress(int rows, SReportError* error);
     void showPageCounter(int page, int count);
     void showZoom(double zoom);
 
@@ -117,6 +122,9 @@ private:
     CReportView* m_pView;
     QLabel* m_pZoomLabel;
     QLabel* m_pPageLabel;
+    QWidget* m_pProgressPage;
+    QProgressBar* m_pProgressBar;
+    QLabel* m_pProgressLabel;
 };
 
 } // namespace NFastReport

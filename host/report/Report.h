@@ -11,6 +11,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <functional>
 #include <list>
 #include <memory>
 #include <vector>
@@ -42,6 +43,9 @@ public:
         QMap<QString, QString> variables;
         std::list<boost::shared_ptr<IDataSet> > dataSets;
         QMap<QString, QColor> colors;
+        // When given, called now and then with the number of data-set rows put into
+        // the document so far, and once more with all of them before the layout.
+        std::function<void(int)> progress;
     };
 
     ~CReport();

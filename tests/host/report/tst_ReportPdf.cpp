@@ -7,9 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QRegularExpression>
+#include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <boost/make_shared.hpp>
@@ -29,6 +32,7 @@ private slots:
     void cleanup();
 
     void longTableOverSeveralPages();
+    void largeReportIsBuiltWhileTheWindowPaints();
     void footerDate_data();
     void footerDate();
     void title_data();
@@ -107,6 +111,35 @@ void tst_ReportPdf::longTableOverSeveralPages()
     QCOMPARE(PdfText(pdf, 2, 2).count(QStringLiteral("Gene name")), 1);
     QVERIFY(!PdfText(pdf, 2, 2).contains(QStringLiteral("Report for")));
     QVERIFY(logger->GetEntries().empty());
+}
+
+void tst_ReportPdf::largeReportIsBuiltWhileTheWindowPaints()
+{
+    const int count = 2500;
+    std::vector<std::vector<boost::any> > rows;
+    for (int row = 0; row < count; ++row)
+        rows.push_back({std::string("GENE") + std::to_string(row), row});
+    NFastReport::CFastReportWidget widget(nullptr);
+    widget.SetDataSets({DataSet("Findings", {"Gene name", "Position"}, rows)});
+    // Events keep being served while the report is built: this one looks at the viewer then.
+    QString shown;
+    int maximum = -1;
+    QTimer::singleShot(0, &widget, [&] {
+        shown = widget.findChild<QStackedWidget*>()->currentWidget()->objectName();
+        maximum = widget.findChild<QProgressBar*>(QStringLiteral("ReportProgressBar"))->maximum();
+    });
+
+    const QString pdf = writePdf(&widget, "<p>Run</p>{% dataset \"Findings\" %}");
+
+    QCOMPARE(shown, QStringLiteral("ReportProgress"));
+    QCOMPARE(maximum, count);
+    QVERIFY(widget.HasReport());
+    QCOMPARE(widget.findChild<QStackedWidget*>()->currentWidget()->objectName(), QStringLiteral("ReportPage"));
+    const int pages = widget.PageCount();
+    QVERIFY(pages > 10);
+    const QString last = PdfText(pdf, pages, pages);
+    QVERIFY2(last.contains(QStringLiteral("GENE2499")), qPrintable(last));
+    QVERIFY(last.contains(QStringLiteral("Page %1 of %1").arg(pages)));
 }
 
 void tst_ReportPdf::footerDate_data()
