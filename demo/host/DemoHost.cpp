@@ -196,9 +196,15 @@ void CDemoHost::buildWindow()
     QMenu* helpMenu = window->menuBar()->addMenu(QObject::tr("Help"));
     helpMenu->addAction(QObject::tr("Plug-ins..."), this, [this] {
         QStringList lines;
-        for (const std::unique_ptr<SLoadedExtension>& plugin : m_plugins)
-            lines << QStringLiteral("%1 — %2 (%3)")
-                         .arg(plugin->name, plugin->extension->GetInfo(), plugin->extension->GetVersion());
+        for (const std::unique_ptr<SLoadedExtension>& plugin : m_plugins) {
+            QString info;
+            QString version;
+            guarded(*plugin, "GetInfo", [&] {
+                info = plugin->extension->GetInfo();
+                version = plugin->extension->GetVersion();
+            });
+            lines << QStringLiteral("%1 — %2 (%3)").arg(plugin->name, info, version);
+        }
         QMessageBox::information(m_pWindow.get(), QObject::tr("Plug-ins"), lines.join(QLatin1Char('\n')));
     });
 
@@ -221,8 +227,19 @@ bool CDemoHost::guarded(const SLoadedExtension& loaded, const char* operation, c
     } catch (...) {
         log(1, __LINE__, (boost::format("Plug-in %s: %s failed with an unknown exception") % local(plugin) % operation).str());
     }
-    reportProblem(QObject::tr("The plug-in %1 failed in %2; the host carries on.").arg(plugin, QLatin1String(operation)));
+    // On screen, one message per plug-in is enough; the log has every failure.
+    if (!m_reportedPlugins.contains(plugin)) {
+        m_reportedPlugins.insert(plugin);
+        reportProblem(QObject::tr("The plug-in %1 failed in %2; the host carries on.").arg(plugin, QLatin1String(operation)));
+    }
     return false;
+}
+
+QStringList CDemoHost::databasesOf(const SLoadedExtension& plugin)
+{
+    QStringList databases;
+    guarded(plugin, "GetDbMap", [&] { databases = plugin.extension->GetDbMap().keys(); });
+    return databases;
 }
 
 void CDemoHost::reportProblem(const QString& message)
@@ -294,7 +311,7 @@ bool CDemoHost::Prepare(const SDemoOptions& options, QStringList* errors)
                                                      options.templateName);
     }
 
-    const QStringList databases = m_pPlugin->extension->GetDbMap().keys();
+    const QStringList databases = databasesOf(*m_pPlugin);
     const QString database = options.database.isEmpty() ? databases.value(0) : options.database;
     if (!selectDatabase(database, &error)) {
         errors->append(error);
@@ -318,7 +335,7 @@ void CDemoHost::installExtensions()
                     m_pAnalysisAction = action;
             }
         }
-        for (const QString& database : plugin->extension->GetDbMap().keys()) {
+        for (const QString& database : databasesOf(*plugin)) {
             if (m_pDatabaseCombo->findText(database) < 0)
                 m_pDatabaseCombo->addItem(database);
         }
@@ -352,11 +369,13 @@ void CDemoHost::setProjectInPlugins()
 
 bool CDemoHost::selectDatabase(const QString& name, QString* error)
 {
-    if (!m_pPlugin || !m_pPlugin->extension->HasDbAccess(name)) {
+    bool access = false;
+    if (m_pPlugin)
+        guarded(*m_pPlugin, "HasDbAccess", [&] { access = m_pPlugin->extension->HasDbAccess(name); });
+    if (!access) {
         *error = QObject::tr("The plug-in %1 has no reference database %2; it has: %3")
                      .arg(m_pPlugin ? m_pPlugin->name : QString(), name,
-                          m_pPlugin ? QStringList(m_pPlugin->extension->GetDbMap().keys()).join(QStringLiteral(", "))
-                                    : QString());
+                          m_pPlugin ? databasesOf(*m_pPlugin).join(QStringLiteral(", ")) : QString());
         return false;
     }
     auto settings = boost::make_shared<NDna::CSettings>();

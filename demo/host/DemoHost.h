@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <boost/shared_ptr.hpp>
@@ -35,7 +36,8 @@ class CProfile;
 // reference database and analysis toolbars), a project overview, a log pane and
 // the analysis plug-ins of a folder. It runs either on screen or headless, where it
 // analyses a project and writes the report as PDF. Every call into a plug-in goes
-// through one guard, so a plug-in that throws is reported and the host carries on.
+// through one guard (guarded): whatever a plug-in throws is logged with its name and
+// the operation, and the host carries on.
 class CDemoHost : public QObject
 {
     Q_OBJECT
@@ -77,6 +79,8 @@ private:
     void openProjectInteractively();
     void saveProject();
     void reportProblem(const QString& message);
+    // The plug-in's reference databases; none when asking it fails.
+    QStringList databasesOf(const SLoadedExtension& plugin);
     // Runs work against the plug-in; anything it throws is logged with the
     // plug-in's name and the operation, and false is returned.
     bool guarded(const SLoadedExtension& plugin, const char* operation, const std::function<void()>& work);
@@ -94,4 +98,5 @@ private:
     boost::shared_ptr<NDna::CProject> m_pProject;
     QString m_sDataDir;
     bool m_bInteractive = false;
+    QSet<QString> m_reportedPlugins;
 };

@@ -75,6 +75,7 @@ private slots:
     void badInputFailsClearly_data();
     void badInputFailsClearly();
     void brokenModuleInThePluginFolderIsReported();
+    void pluginThatThrowsIsLoggedAndTheHostCarriesOn();
 
 private:
     SRun run(const QStringList& arguments) const;
@@ -246,6 +247,30 @@ void TestDemoRoad::brokenModuleInThePluginFolderIsReported()
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     QVERIFY(result.err.contains(QStringLiteral("libbroken.so")));
     QVERIFY(isPdf(pdf));
+}
+
+void TestDemoRoad::pluginThatThrowsIsLoggedAndTheHostCarriesOn()
+{
+    const QDir plugins(m_dir.filePath(QStringLiteral("throwing")));
+    QVERIFY(QDir().mkpath(plugins.path()));
+    // Loaded first, in file-name order.
+    QVERIFY(QFile::copy(QStringLiteral(THROWING_MODULE), plugins.filePath(QStringLiteral("a-thrower.so"))));
+    QVERIFY(QFile::copy(QStringLiteral(GENOTYPER_MODULE), plugins.filePath(QStringLiteral("genotyper.so"))));
+
+    const QString pdf = m_dir.filePath(QStringLiteral("beside-thrower.pdf"));
+    const SRun beside = run({"--plugins", plugins.path(), "--plugin-name", "Genotyper", "--pdf", pdf});
+    QVERIFY2(beside.exitCode == 0, qPrintable(beside.err));
+    QVERIFY(isPdf(pdf));
+    for (const QString& line : {QStringLiteral("Plug-in Thrower: Install failed: cannot install"),
+                                QStringLiteral("Plug-in Thrower: CreateProfile failed: std::bad_alloc"),
+                                QStringLiteral("Plug-in Thrower: GetDbMap failed with an unknown exception"),
+                                QStringLiteral("Plug-in Thrower: SetProject failed with an unknown exception")})
+        QVERIFY2(beside.err.contains(line), qPrintable(line + QStringLiteral("\n") + beside.err));
+
+    const SRun alone = run({"--plugins", plugins.path(), "--plugin-name", "Thrower", "--pdf", pdf + "2"});
+    QCOMPARE(alone.exitCode, 1);
+    QVERIFY2(alone.err.contains(QStringLiteral("Plug-in Thrower: HasDbAccess failed: no access")), qPrintable(alone.err));
+    QVERIFY(alone.out.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestDemoRoad)
