@@ -1,13 +1,29 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything in a fresh folder and runs all tests.
+#   ./test.sh             the normal build, in build-tests/
+#   ./test.sh --sanitize  with AddressSanitizer, UndefinedBehaviorSanitizer and
+#                         LeakSanitizer (clang), in build-sanitize/
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/common.sh
 
+folder=build-tests
+options=(-DTARSEL_BUILD_TESTS=ON -DTARSEL_BUILD_BENCHMARKS=ON)
+if [ "${1:-}" = "--sanitize" ]; then
+    folder=build-sanitize
+    TARSEL_PACKAGES+=(clang libclang-rt-14-dev)
+    options=(-DTARSEL_BUILD_TESTS=ON -DTARSEL_BUILD_BENCHMARKS=OFF -DTARSEL_SANITIZE=ON
+             -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+    tarsel_sanitizer_environment
+elif [ $# -gt 0 ]; then
+    echo "usage: ./test.sh [--sanitize]" >&2
+    exit 2
+fi
+
 tarsel_install_packages
-rm -rf build-tests
-tarsel_build build-tests -DTARSEL_BUILD_TESTS=ON -DTARSEL_BUILD_BENCHMARKS=ON
+rm -rf "$folder"
+tarsel_build "$folder" "${options[@]}"
 tarsel_runtime_dir
 
-cd build-tests
+cd "$folder"
 ctest --output-on-failure --parallel "$(nproc)"

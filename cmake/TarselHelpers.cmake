@@ -1,4 +1,5 @@
 include(GenerateExportHeader)
+include(GNUInstallDirs)
 
 # Warnings for our own code only; third-party headers come in as system includes.
 function(tarsel_set_warnings target)
@@ -6,10 +7,14 @@ function(tarsel_set_warnings target)
 endfunction()
 
 # A shared library of ours: export header under <binary>/include/<header_dir>/,
-# the source tree and that include root as public include paths, a namespaced alias.
-#   tarsel_add_library(<target> ALIAS <Ns::Name> EXPORT_HEADER <dir/File.h> BASE_NAME <NAME>)
+# the source tree and that include root as public include paths in the build tree
+# and include/tarsel when installed, a namespaced alias and the same name in the
+# installed package. HEADERS are the public headers, installed under
+# include/tarsel/ with their path in the source tree.
+#   tarsel_add_library(<target> ALIAS <Ns::Name> OUTPUT_NAME <file name>
+#                      EXPORT_HEADER <dir/File.h> BASE_NAME <NAME> HEADERS <File.h>...)
 function(tarsel_add_library target)
-    cmake_parse_arguments(ARG "" "ALIAS;EXPORT_HEADER;BASE_NAME" "" ${ARGN})
+    cmake_parse_arguments(ARG "" "ALIAS;OUTPUT_NAME;EXPORT_HEADER;BASE_NAME" "HEADERS" ${ARGN})
     add_library(${target} SHARED)
     add_library(${ARG_ALIAS} ALIAS ${target})
     generate_export_header(${target}
@@ -17,11 +22,28 @@ function(tarsel_add_library target)
         EXPORT_FILE_NAME ${PROJECT_BINARY_DIR}/include/${ARG_EXPORT_HEADER})
     target_include_directories(${target} PUBLIC
         $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
-        $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>)
+        $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>
+        $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/tarsel>)
+    string(REPLACE "::" ";" alias_parts ${ARG_ALIAS})
+    list(GET alias_parts 1 export_name)
     set_target_properties(${target} PROPERTIES
+        OUTPUT_NAME ${ARG_OUTPUT_NAME}
+        EXPORT_NAME ${export_name}
         VERSION ${PROJECT_VERSION}
         SOVERSION ${PROJECT_VERSION_MAJOR})
     tarsel_set_warnings(${target})
+
+    file(RELATIVE_PATH header_dir ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    get_filename_component(export_header_dir ${ARG_EXPORT_HEADER} DIRECTORY)
+    install(TARGETS ${target} EXPORT TarselTargets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    foreach(header ${ARG_HEADERS})
+        get_filename_component(subdir ${header} DIRECTORY)
+        install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tarsel/${header_dir}/${subdir})
+    endforeach()
+    install(FILES ${PROJECT_BINARY_DIR}/include/${ARG_EXPORT_HEADER}
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tarsel/${export_header_dir})
 endfunction()
 
 # One Qt Test executable registered with CTest; headless through the test's

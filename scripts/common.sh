@@ -51,3 +51,13 @@ tarsel_runtime_dir() {
         export XDG_RUNTIME_DIR
     fi
 }
+
+# What the sanitizers do on a finding: stop the program with a report, so that the
+# test fails. Suppressions cover only third-party code (see the file).
+tarsel_sanitizer_environment() {
+    local root
+    root=$(pwd)
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1
+    export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+}
