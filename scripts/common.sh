@@ -11,7 +11,12 @@ TARSEL_PACKAGES=(
     libboost-dev
     libgrantlee5-dev
     libhts-dev
+    # Report fonts: Latin, Greek, Cyrillic, Arabic, Hebrew; Chinese and Japanese;
+    # Hangul; symbols. A patient name in any of these prints as itself.
     fonts-dejavu-core
+    fonts-droid-fallback
+    fonts-symbola
+    fonts-alee
     poppler-utils
 )
 
