@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QSaveFile>
 #include <QString>
 
@@ -9,6 +10,27 @@ namespace NCommon {
 // written. QSaveFile::commit() does not check its own final flush, so a full disk
 // or a file size limit would otherwise leave a truncated file where the complete
 // old one was. On failure the target is untouched and error (if given) says why.
+// Writes all of data into a QSaveFile. A file system that takes only part of it (a
+// full disk, a file size limit) is asked for the rest until it says why it refuses,
+// so that error (if given) has the reason, not "Unknown error". On failure the
+// writing is cancelled and the target stays untouched.
+inline bool WriteSaveFile(QSaveFile& file, const QByteArray& data, QString* error = nullptr)
+{
+    qint64 done = 0;
+    while (done < data.size()) {
+        const qint64 written = file.write(data.constData() + done, data.size() - done);
+        if (written <= 0) {
+            if (error)
+                *error = file.error() != QFileDevice::NoError ? file.errorString()
+                                                              : QStringLiteral("the file system took no more data");
+            file.cancelWriting();
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
 inline bool CommitSaveFile(QSaveFile& file, QString* error = nullptr)
 {
     if (!file.flush() || file.error() != QFileDevice::NoError) {

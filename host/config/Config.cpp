@@ -206,7 +206,8 @@ bool Config::Save()
         m_sLastError = QStringLiteral("%1: cannot write: %2").arg(path, file.errorString()).toStdString();
         return false;
     }
-    QXmlStreamWriter writer(&file);
+    QByteArray data;
+    QXmlStreamWriter writer(&data);
     writer.setAutoFormatting(true);
     writer.writeStartDocument();
     writer.writeStartElement(QStringLiteral("config"));
@@ -215,11 +216,7 @@ bool Config::Save()
     writer.writeEndElement();
     writer.writeEndDocument();
     QString reason;
-    if (writer.hasError()) {
-        reason = file.errorString();
-        file.cancelWriting();
-    }
-    if (!reason.isEmpty() || !NCommon::CommitSaveFile(file, &reason)) {
+    if (!NCommon::WriteSaveFile(file, data, &reason) || !NCommon::CommitSaveFile(file, &reason)) {
         m_sLastError = QStringLiteral("%1: cannot write: %2").arg(path, reason).toStdString();
         return false;
     }

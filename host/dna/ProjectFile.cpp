@@ -232,11 +232,7 @@ bool CProjectFile::write(const std::string& path, const CProject& project, std::
         return fail(QStringLiteral("cannot write: ") + file.errorString());
     const QByteArray data = QJsonDocument(root).toJson(QJsonDocument::Indented);
     QString reason;
-    if (file.write(data) != data.size()) {
-        reason = file.errorString();
-        file.cancelWriting();
-    }
-    if (!reason.isEmpty() || !NCommon::CommitSaveFile(file, &reason))
+    if (!NCommon::WriteSaveFile(file, data, &reason) || !NCommon::CommitSaveFile(file, &reason))
         return fail(QStringLiteral("cannot write: ") + reason);
     return true;
 }
