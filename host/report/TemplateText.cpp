@@ -348,17 +348,10 @@ void CTemplateText::References(const QSet<QString>& defined, const IncludeHandle
             if (in >= 0)
                 expression(arguments.value(in + 1));
         } else if (tag == QLatin1String("with")) {
-            if (as == 1) {
-                expression(arguments.value(0));
+            // Grantlee knows only the form "value as name".
+            expression(arguments.value(0));
+            if (as == 1)
                 given << arguments.value(2);
-            }
-            for (const QString& argument : arguments) {
-                const int equals = argument.indexOf(QLatin1Char('='));
-                if (as != 1 && equals > 0) {
-                    given << argument.left(equals);
-                    expression(argument.mid(equals + 1));
-                }
-            }
         } else if (valueTags.contains(tag)) {
             for (const QString& word : arguments)
                 expression(word);
