@@ -58,7 +58,8 @@ QString CTemplateDirectory::Resolve(const QString& name, QString* reason, EFailu
 QString CTemplateDirectory::ResolveUrl(const QUrl& url, QString* reason, EFailure* failure) const
 {
     const QString scheme = url.scheme();
-    if (scheme == QLatin1String("qrc") || (scheme.isEmpty() && url.host().isEmpty() && url.path().startsWith(QLatin1String(":/")))) {
+    const bool resourcePath = scheme.isEmpty() && url.host().isEmpty() && url.path().startsWith(QLatin1String(":/"));
+    if (scheme == QLatin1String("qrc") || resourcePath) {
         if (failure)
             *failure = NoFailure;
         return scheme.isEmpty() ? url.path() : QLatin1Char(':') + url.path();

@@ -26,7 +26,8 @@ const qint64 c_nMaxStyleSheetBytes = 1024 * 1024;
 QString withoutComments(const QString& text)
 {
     static const QRegularExpression comment(
-        QStringLiteral("<!--.*?(-->|$)|/\\*.*?\\*/|\\{#[^\\n]*?#\\}|\\{%\\s*comment\\b.*?%\\}.*?(\\{%\\s*endcomment\\s*%\\}|$)"),
+        QStringLiteral("<!--.*?(-->|$)|/\\*.*?\\*/|\\{#[^\\n]*?#\\}"
+                       "|\\{%\\s*comment\\b.*?%\\}.*?(\\{%\\s*endcomment\\s*%\\}|$)"),
         QRegularExpression::DotMatchesEverythingOption);
     QString result = text;
     for (auto found = comment.globalMatch(text); found.hasNext();) {
@@ -84,7 +85,8 @@ void addUrls(const QString& text, bool html, const QString& file, const CTemplat
                            .contains(element)))
                 found.emplace_back(position, STemplateReference::Image, value);
             else if (element == QLatin1String("link") && name == QLatin1String("rel"))
-                styleSheetLink = value.split(QLatin1Char(' ')).contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive);
+                styleSheetLink =
+                    value.split(QLatin1Char(' ')).contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive);
             else if (element == QLatin1String("link") && name == QLatin1String("href"))
                 hrefs.emplace_back(position, value);
         }
@@ -174,8 +176,9 @@ bool InspectTemplate(const QString& reportPath, const QVariantHash& context,
     list(report, QSet<QString>());
 
     // A file included twice is listed twice.
-    std::sort(found.begin(), found.end(),
-              [](const STemplateReference& left, const STemplateReference& right) { return place(left) < place(right); });
+    std::sort(found.begin(), found.end(), [](const STemplateReference& left, const STemplateReference& right) {
+        return place(left) < place(right);
+    });
     found.erase(std::unique(found.begin(), found.end(),
                             [](const STemplateReference& left, const STemplateReference& right) {
                                 return place(left) == place(right);

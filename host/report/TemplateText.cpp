@@ -274,7 +274,8 @@ void CTemplateText::References(const QSet<QString>& defined, const IncludeHandle
     // the first entry holds the names given from outside and by tags without an end.
     std::vector<QSet<QString> > scopes{defined};
     auto isDefined = [&](const QString& name) {
-        return std::any_of(scopes.begin(), scopes.end(), [&](const QSet<QString>& scope) { return scope.contains(name); });
+        return std::any_of(scopes.begin(), scopes.end(),
+                           [&](const QSet<QString>& scope) { return scope.contains(name); });
     };
     int line = 0;
     auto add = [&](STemplateReference::EKind kind, const QString& name) {
@@ -342,7 +343,8 @@ void CTemplateText::References(const QSet<QString>& defined, const IncludeHandle
             }
         } else if (tag == QLatin1String("for")) {
             const int in = arguments.indexOf(QStringLiteral("in"));
-            for (const QString& name : QStringList(arguments.mid(0, qMax(in, 0))).join(QLatin1Char(' ')).split(QLatin1Char(',')))
+            const QString names = QStringList(arguments.mid(0, qMax(in, 0))).join(QLatin1Char(' '));
+            for (const QString& name : names.split(QLatin1Char(',')))
                 given << name.trimmed();
             given << QStringLiteral("forloop");
             if (in >= 0)

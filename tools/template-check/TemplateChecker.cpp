@@ -95,9 +95,10 @@ std::vector<SFinding> CTemplateChecker::Check(const QString& reportPath, const C
                 findings.push_back(finding(reference, QStringLiteral("outside-resource"),
                                            QObject::tr("'%1' is not loaded: %2").arg(reference.name, reference.reason)));
             else if (isAbsolute(reference.name))
-                findings.push_back(finding(
-                    reference, QStringLiteral("outside-resource"),
-                    QObject::tr("'%1' is an absolute path: write it relative to the template folder").arg(reference.name)));
+                findings.push_back(
+                    finding(reference, QStringLiteral("outside-resource"),
+                            QObject::tr("'%1' is an absolute path: write it relative to the template folder")
+                                .arg(reference.name)));
             break;
         }
     }

@@ -37,8 +37,9 @@ void CTemplateNames::AddDataSet(const QString& name)
 bool CTemplateNames::AddFilesFor(const QString& templateFolder, QString* error)
 {
     const QDir folder(templateFolder);
+    const QString pluginFolder = QFileInfo(folder.absolutePath()).absolutePath();
     for (const QString& candidate :
-         {folder.absoluteFilePath(c_sFileName), QFileInfo(folder.absolutePath()).absolutePath() + QLatin1Char('/') + c_sFileName}) {
+         {folder.absoluteFilePath(c_sFileName), pluginFolder + QLatin1Char('/') + c_sFileName}) {
         if (QFileInfo::exists(candidate) && !AddFile(candidate, error))
             return false;
     }

@@ -82,7 +82,8 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Checks report templates of a plug-in: syntax, variable and data-set names, images."));
-    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help."));
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Shows this help."));
     const QCommandLineOption variableOption(QStringLiteral("variable"),
                                             QStringLiteral("A variable the plug-in declares (repeatable)."),
                                             QStringLiteral("NAME"));
