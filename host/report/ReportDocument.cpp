@@ -22,18 +22,8 @@ QVariant CReportDocument::loadResource(int type, const QUrl& name)
     if (m_refused.contains(key))
         return QVariant();
 
-    QString path;
     QString reason;
-    const QString scheme = name.scheme();
-    if (scheme == QLatin1String("qrc")) {
-        path = QLatin1Char(':') + name.path();
-    } else if (scheme.isEmpty() && name.host().isEmpty() && name.path().startsWith(QLatin1String(":/"))) {
-        path = name.path();
-    } else if ((scheme.isEmpty() || scheme == QLatin1String("file")) && name.host().isEmpty()) {
-        path = m_directory.Resolve(scheme.isEmpty() ? name.path() : name.toLocalFile(), &reason);
-    } else {
-        reason = QObject::tr("only files of the template folder and Qt resources may be loaded");
-    }
+    QString path = m_directory.ResolveUrl(name, &reason);
 
     QByteArray data;
     if (!path.isEmpty() && !CTemplateDirectory::ReadFile(path, c_nMaxResourceBytes, &data, &reason))

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QUrl>
 
 namespace NFastReport {
 
@@ -29,29 +30,47 @@ const QString& CTemplateDirectory::Path() const
     return m_sPath;
 }
 
-QString CTemplateDirectory::Resolve(const QString& name, QString* reason) const
+QString CTemplateDirectory::Resolve(const QString& name, QString* reason, EFailure* failure) const
 {
+    auto fail = [&](EFailure kind, const QString& why) {
+        if (reason)
+            *reason = why;
+        if (failure)
+            *failure = kind;
+        return QString();
+    };
     const QString candidate =
         QDir::cleanPath(QDir::isAbsolutePath(name) ? name : m_sPath + QLatin1Char('/') + name);
     const QFileInfo info(candidate);
     const QString canonical = info.canonicalFilePath();
-    if (canonical.isEmpty()) {
-        if (reason)
-            *reason = isInside(candidate, m_sPath) ? QObject::tr("no such file")
-                                                   : QObject::tr("outside the template folder");
-        return QString();
-    }
-    if (!isInside(canonical, m_sCanonicalPath)) {
-        if (reason)
-            *reason = QObject::tr("outside the template folder");
-        return QString();
-    }
-    if (!QFileInfo(canonical).isFile()) {
-        if (reason)
-            *reason = QObject::tr("not a regular file");
-        return QString();
-    }
+    if (canonical.isEmpty())
+        return isInside(candidate, m_sPath) ? fail(Missing, QObject::tr("no such file"))
+                                            : fail(Refused, QObject::tr("outside the template folder"));
+    if (!isInside(canonical, m_sCanonicalPath))
+        return fail(Refused, QObject::tr("outside the template folder"));
+    if (!QFileInfo(canonical).isFile())
+        return fail(Missing, QObject::tr("not a regular file"));
+    if (failure)
+        *failure = NoFailure;
     return canonical;
+}
+
+QString CTemplateDirectory::ResolveUrl(const QUrl& url, QString* reason, EFailure* failure) const
+{
+    const QString scheme = url.scheme();
+    const bool resourcePath = scheme.isEmpty() && url.host().isEmpty() && url.path().startsWith(QLatin1String(":/"));
+    if (scheme == QLatin1String("qrc") || resourcePath) {
+        if (failure)
+            *failure = NoFailure;
+        return scheme.isEmpty() ? url.path() : QLatin1Char(':') + url.path();
+    }
+    if ((scheme.isEmpty() || scheme == QLatin1String("file")) && url.host().isEmpty())
+        return Resolve(scheme.isEmpty() ? url.path() : url.toLocalFile(), reason, failure);
+    if (reason)
+        *reason = QObject::tr("only files of the template folder and Qt resources may be loaded");
+    if (failure)
+        *failure = Refused;
+    return QString();
 }
 
 bool CTemplateDirectory::ReadFile(const QString& path, qint64 maxBytes, QByteArray* data, QString* reason)

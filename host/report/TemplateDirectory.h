@@ -3,6 +3,7 @@
 #include <QString>
 
 class QByteArray;
+class QUrl;
 
 namespace NFastReport {
 
@@ -18,10 +19,26 @@ public:
     // The folder as given, made absolute.
     const QString& Path() const;
 
+    // Why a name does not lead to a file that may be read.
+    enum EFailure
+    {
+        NoFailure,
+        // Inside the folder, but no such file or not a regular file.
+        Missing,
+        // Outside the folder, or a URL of a kind that is never loaded.
+        Refused
+    };
+
     // The canonical path of the regular file name (relative to the folder, or
     // absolute) when it lies inside the folder; otherwise an empty string, and
     // reason says why (outside the folder, no such file, not a regular file).
-    QString Resolve(const QString& name, QString* reason) const;
+    QString Resolve(const QString& name, QString* reason, EFailure* failure = nullptr) const;
+
+    // Where a report of this folder loads url from (an image, a style sheet): a
+    // file of the folder as Resolve finds it (a relative URL, a path or a file: URL)
+    // or a Qt resource (":/..." and "qrc:" URLs, returned as ":/..."). For anything
+    // else an empty string, and reason and failure say why.
+    QString ResolveUrl(const QUrl& url, QString* reason, EFailure* failure = nullptr) const;
 
     // Reads a regular file of at most maxBytes bytes into data. False with a reason
     // for a file that is missing, unreadable, not a regular file or too large.

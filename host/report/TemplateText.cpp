@@ -79,6 +79,41 @@ QString withoutLineNumbers(const QString& message)
     return QString(message).replace(number, QStringLiteral("line"));
 }
 
+// Splits text at separator where it stands outside quotes.
+QStringList splitOutsideQuotes(const QString& text, QChar separator)
+{
+    QStringList parts;
+    QString part;
+    QChar quote;
+    for (const QChar c : text) {
+        if (quote.isNull() && c == separator) {
+            parts << part;
+            part.clear();
+            continue;
+        }
+        if (quote.isNull() && (c == QLatin1Char('"') || c == QLatin1Char('\'')))
+            quote = c;
+        else if (c == quote)
+            quote = QChar();
+        part += c;
+    }
+    parts << part;
+    return parts;
+}
+
+// The lookup ("Name.part") a value in a tag or a filter argument reads; empty for
+// literals: quoted text, numbers, translated text _("...").
+QString lookupOf(const QString& text)
+{
+    const QString value = text.trimmed();
+    if (value.isEmpty() || value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')
+        || value.startsWith(QLatin1String("_(")))
+        return QString();
+    const bool signedNumber = (value.front() == QLatin1Char('-') || value.front() == QLatin1Char('+'))
+                              && value.size() > 1 && value.at(1).isDigit();
+    return value.front().isDigit() || signedNumber ? QString() : value;
+}
+
 bool validUtf8(const QByteArray& data)
 {
     QTextCodec::ConverterState state;
@@ -124,6 +159,11 @@ const QString& CTemplateText::Name() const
 const QString& CTemplateText::Path() const
 {
     return m_sPath;
+}
+
+const QString& CTemplateText::Text() const
+{
+    return m_sText;
 }
 
 std::vector<CTemplateText::SToken> CTemplateText::tokens() const
@@ -218,6 +258,140 @@ bool CTemplateText::Prepare(QString* prepared, SReportError* error) const
         result.replace(it->first->begin, it->first->length, it->second);
     *prepared = result;
     return true;
+}
+
+void CTemplateText::References(const QSet<QString>& defined, const IncludeHandler& include,
+                               std::vector<STemplateReference>* references) const
+{
+    static const QStringList operators{QStringLiteral("and"), QStringLiteral("or"), QStringLiteral("not"),
+                                       QStringLiteral("in"),  QStringLiteral("=="), QStringLiteral("!="),
+                                       QStringLiteral("<"),   QStringLiteral(">"),  QStringLiteral("<="),
+                                       QStringLiteral(">=")};
+    static const QStringList valueTags{QStringLiteral("ifequal"), QStringLiteral("ifnotequal"),
+                                       QStringLiteral("firstof"), QStringLiteral("widthratio"),
+                                       QStringLiteral("ifchanged"), QStringLiteral("with_locale")};
+    // The names each open block tag gives to what lies between it and its end tag;
+    // the first entry holds the names given from outside and by tags without an end.
+    std::vector<QSet<QString> > scopes{defined};
+    auto isDefined = [&](const QString& name) {
+        return std::any_of(scopes.begin(), scopes.end(),
+                           [&](const QSet<QString>& scope) { return scope.contains(name); });
+    };
+    int line = 0;
+    auto add = [&](STemplateReference::EKind kind, const QString& name) {
+        STemplateReference reference;
+        reference.kind = kind;
+        reference.name = name;
+        reference.file = m_sPath;
+        reference.line = line;
+        references->push_back(reference);
+    };
+    auto value = [&](const QString& text) {
+        const QStringList parts = lookupOf(text).split(QLatin1Char('.'));
+        const QString& head = parts.front();
+        if (head == QLatin1String("datasets")) {
+            if (parts.size() > 1 && !parts.at(1).isEmpty())
+                add(STemplateReference::DataSet, parts.at(1));
+        } else if (!head.isEmpty() && head != QLatin1String("colors") && !isDefined(head)) {
+            add(STemplateReference::Variable, head);
+        }
+    };
+    // Filter arguments: "name:argument" each.
+    auto filters = [&](const QStringList& parts) {
+        for (const QString& filter : parts) {
+            const QStringList pieces = splitOutsideQuotes(filter, QLatin1Char(':'));
+            if (pieces.size() > 1)
+                value(QStringList(pieces.mid(1)).join(QLatin1Char(':')));
+        }
+    };
+    auto expression = [&](const QString& text) {
+        const QStringList parts = splitOutsideQuotes(text, QLatin1Char('|'));
+        value(parts.front());
+        filters(QStringList(parts.mid(1)));
+    };
+
+    bool inComment = false;
+    for (const SToken& token : tokens()) {
+        line = token.line;
+        if (token.kind == SToken::Comment)
+            continue;
+        const QString tag = token.kind == SToken::Block ? token.words.value(0) : QString();
+        if (inComment) {
+            inComment = tag != QLatin1String("endcomment");
+            continue;
+        }
+        if (token.kind == SToken::Variable) {
+            expression(token.content);
+            continue;
+        }
+        if (tag == QLatin1String("comment")) {
+            inComment = true;
+            continue;
+        }
+        if (tag.startsWith(QLatin1String("end")) && blockTags().contains(tag.mid(3))) {
+            if (scopes.size() > 1)
+                scopes.pop_back();
+            continue;
+        }
+        const QStringList arguments = token.words.mid(1);
+        const int as = arguments.lastIndexOf(QStringLiteral("as"));
+        QSet<QString> given;
+        if (tag == QLatin1String("if") || tag == QLatin1String("elif")) {
+            for (const QString& word : arguments) {
+                if (!operators.contains(word))
+                    expression(word);
+            }
+        } else if (tag == QLatin1String("for")) {
+            const int in = arguments.indexOf(QStringLiteral("in"));
+            const QString names = QStringList(arguments.mid(0, qMax(in, 0))).join(QLatin1Char(' '));
+            for (const QString& name : names.split(QLatin1Char(',')))
+                given << name.trimmed();
+            given << QStringLiteral("forloop");
+            if (in >= 0)
+                expression(arguments.value(in + 1));
+        } else if (tag == QLatin1String("with")) {
+            // Grantlee knows only the form "value as name".
+            expression(arguments.value(0));
+            if (as == 1)
+                given << arguments.value(2);
+        } else if (valueTags.contains(tag)) {
+            for (const QString& word : arguments)
+                expression(word);
+        } else if (tag == QLatin1String("cycle") || tag == QLatin1String("range") || tag == QLatin1String("regroup")) {
+            const QStringList values = as >= 0 ? QStringList(arguments.mid(0, as)) : arguments;
+            if (as >= 0)
+                given << arguments.value(as + 1);
+            if (tag == QLatin1String("regroup")) {
+                expression(values.value(0));
+            } else if (tag == QLatin1String("range") || values.size() > 1) {
+                // A single word after cycle names a cycle defined before ("a,b" is the old literal form).
+                for (const QString& word : values)
+                    expression(word);
+            }
+        } else if (tag == QLatin1String("filter")) {
+            filters(splitOutsideQuotes(arguments.join(QLatin1Char(' ')), QLatin1Char('|')));
+        } else if (tag == QLatin1String("include") || tag == QLatin1String("extends")) {
+            QString name;
+            if (!unquote(arguments.value(0), &name)) {
+                expression(arguments.value(0));
+            } else if (include) {
+                QSet<QString> known;
+                for (const QSet<QString>& scope : scopes)
+                    known.unite(scope);
+                include(name, line, known);
+            }
+        } else if (tag == QLatin1String("dataset")) {
+            QString name;
+            if (unquote(arguments.value(0), &name))
+                add(STemplateReference::DataSet, name);
+        } else if (tag == QLatin1String("block")) {
+            given << QStringLiteral("block");
+        }
+        if (blockTags().contains(tag))
+            scopes.push_back(given);
+        else
+            scopes.back().unite(given);
+    }
 }
 
 int CTemplateText::LineOf(int code, const QString& message) const

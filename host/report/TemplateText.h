@@ -1,10 +1,13 @@
 #pragma once
 
 #include "host/report/ReportError.h"
+#include "host/report/TemplateInspection.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace NFastReport {
@@ -18,7 +21,8 @@ namespace NFastReport {
 //  - refuse what would print report values unescaped (the safe and safeseq filters,
 //    {% autoescape off %});
 //  - find the line that a Grantlee error message is about: Grantlee reports every
-//    line as 0.
+//    line as 0;
+//  - list the variables and data sets the file uses, with their lines.
 class CTemplateText
 {
 public:
@@ -34,8 +38,20 @@ public:
     // with error set for a file that is missing, unreadable, too large or not UTF-8.
     static bool Load(const QString& path, const QString& name, CTemplateText* result, SReportError* error);
 
+    // Called for each {% include "name" %} and {% extends "name" %} with the line of
+    // the tag and the variable names the file defines at that place.
+    typedef std::function<void(const QString& name, int line, const QSet<QString>& defined)> IncludeHandler;
+
     const QString& Name() const;
     const QString& Path() const;
+    const QString& Text() const;
+
+    // Appends what this file reads, in the order written: the variables that are
+    // neither in defined nor given by the file's own tags at that place (for, with,
+    // regroup and cycle ... as, range ... as, block.super), and the data sets that
+    // dataset tags and datasets.Name name. Text inside comments does not count.
+    void References(const QSet<QString>& defined, const IncludeHandler& include,
+                    std::vector<STemplateReference>* references) const;
 
     // The text to hand to Grantlee. False with error set (this file, the line) for a
     // malformed dataset tag or an attempt to print values unescaped.

@@ -1,0 +1,110 @@
+#include "tools/template-check/TemplateNames.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QObject>
+
+namespace NTarsel {
+namespace NTemplateCheck {
+
+namespace {
+
+const qint64 c_nMaxFileBytes = 1024 * 1024;
+
+int lineAt(const QByteArray& data, int offset)
+{
+    return int(data.left(offset).count('\n')) + 1;
+}
+
+} // namespace
+
+const QString CTemplateNames::c_sFileName = QStringLiteral("template-names.json");
+
+void CTemplateNames::AddVariable(const QString& name)
+{
+    m_variables.insert(name);
+}
+
+void CTemplateNames::AddDataSet(const QString& name)
+{
+    m_dataSets.insert(name);
+}
+
+bool CTemplateNames::AddFilesFor(const QString& templateFolder, QString* error)
+{
+    const QDir folder(templateFolder);
+    const QString pluginFolder = QFileInfo(folder.absolutePath()).absolutePath();
+    for (const QString& candidate :
+         {folder.absoluteFilePath(c_sFileName), pluginFolder + QLatin1Char('/') + c_sFileName}) {
+        if (QFileInfo::exists(candidate) && !AddFile(candidate, error))
+            return false;
+    }
+    return true;
+}
+
+bool CTemplateNames::AddFile(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QObject::tr("%1: cannot read the names: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray data = file.read(c_nMaxFileBytes + 1);
+    if (data.size() > c_nMaxFileBytes) {
+        *error = QObject::tr("%1: the file is larger than %2 KiB").arg(path).arg(c_nMaxFileBytes / 1024);
+        return false;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        *error = QObject::tr("%1:%2: %3").arg(path).arg(lineAt(data, parseError.offset)).arg(parseError.errorString());
+        return false;
+    }
+    if (!document.isObject()) {
+        *error = QObject::tr("%1:1: expected an object with \"variables\" and \"datasets\" lists").arg(path);
+        return false;
+    }
+    const QJsonObject names = document.object();
+    QSet<QString> variables;
+    QSet<QString> dataSets;
+    for (auto it = names.begin(); it != names.end(); ++it) {
+        QSet<QString>* target = it.key() == QLatin1String("variables")  ? &variables
+                                : it.key() == QLatin1String("datasets") ? &dataSets
+                                                                        : nullptr;
+        if (!target) {
+            *error = QObject::tr("%1: unknown key \"%2\" (known: \"variables\", \"datasets\")").arg(path, it.key());
+            return false;
+        }
+        if (!it.value().isArray()) {
+            *error = QObject::tr("%1: \"%2\" must be a list of names").arg(path, it.key());
+            return false;
+        }
+        for (const QJsonValue& name : it.value().toArray()) {
+            if (!name.isString() || name.toString().isEmpty()) {
+                *error = QObject::tr("%1: \"%2\" must hold only names in quotes").arg(path, it.key());
+                return false;
+            }
+            target->insert(name.toString());
+        }
+    }
+    m_variables.unite(variables);
+    m_dataSets.unite(dataSets);
+    return true;
+}
+
+const QSet<QString>& CTemplateNames::Variables() const
+{
+    return m_variables;
+}
+
+const QSet<QString>& CTemplateNames::DataSets() const
+{
+    return m_dataSets;
+}
+
+} // namespace NTemplateCheck
+} // namespace NTarsel
