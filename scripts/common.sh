@@ -8,6 +8,8 @@ TARSEL_PACKAGES=(
     make
     pkgconf
     qtbase5-dev
+    qttools5-dev
+    qttools5-dev-tools
     libboost-dev
     libgrantlee5-dev
     libhts-dev

@@ -524,7 +524,7 @@ bool CDemoHost::ShowWindow(const SDemoOptions& options)
         QTimer::singleShot(1500, this, [this, file] {
             const QPixmap picture = m_pWindow->grab();
             if (!picture.save(file))
-                log(1, __LINE__, local(QObject::tr("Cannot save the screenshot %1").arg(file)));
+                log(1, __LINE__, local(QStringLiteral("Cannot save the screenshot %1").arg(file)));
             QApplication::quit();
         });
     }

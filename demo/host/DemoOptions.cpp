@@ -6,36 +6,66 @@
 
 namespace {
 
-const QStringList c_usage{
-    QStringLiteral("Usage: tarsel-demo [options]"),
-    QString(),
-    QStringLiteral("Runs an analysis of a project with an analysis plug-in and writes the report as PDF;"),
-    QStringLiteral("with --gui it opens the main window instead."),
-    QString(),
-    QStringLiteral("  --project FILE        project file (default: the shipped demo project)"),
-    QStringLiteral("  --sample N            analyse sample number N (1 = first; default: the project's selection)"),
-    QStringLiteral("  --all-samples         analyse every sample, one PDF each (needs --out-dir)"),
-    QStringLiteral("  --out-dir DIR         folder for the PDFs of --all-samples"),
-    QStringLiteral("  --pdf FILE            where to write the report (default: <project>-<sample>.pdf here)"),
-    QStringLiteral("  --template NAME       report template to use (remembered for the next run)"),
-    QStringLiteral("  --locale NAME         language of the templates, such as en or de (default: en)"),
-    QStringLiteral("  --database NAME       reference database (default: the plug-in's first)"),
-    QStringLiteral("  --plugin-name NAME    analysis plug-in to use (default: the first one loaded)"),
-    QStringLiteral("  --plugins DIR         folder of plug-in modules"),
-    QStringLiteral("  --data DIR            common data folder: templates and reference tables"),
-    QStringLiteral("  --set NAME=VALUE      set a report variable for this run (repeatable)"),
-    QStringLiteral("  --archive             write PDF/A-1b, for archiving"),
-    QStringLiteral("  --gui                 open the main window"),
-    QStringLiteral("  --analyse             with --gui: enter analysis mode at once"),
-    QStringLiteral("  --screenshot FILE     with --gui: save a picture of the window and quit"),
-    QStringLiteral("  --help                show this text"),
+// Translated when printed: the language is known only once the arguments are read.
+const char* const c_usage[] = {
+    QT_TRANSLATE_NOOP("QObject", "Usage: tarsel-demo [options]"),
+    "",
+    QT_TRANSLATE_NOOP("QObject", "Runs an analysis of a project with an analysis plug-in and writes the report as PDF;"),
+    QT_TRANSLATE_NOOP("QObject", "with --gui it opens the main window instead."),
+    "",
+    QT_TRANSLATE_NOOP("QObject", "  --project FILE        project file (default: the shipped demo project)"),
+    QT_TRANSLATE_NOOP("QObject", "  --sample N            analyse sample number N (1 = first; default: the project's selection)"),
+    QT_TRANSLATE_NOOP("QObject", "  --all-samples         analyse every sample, one PDF each (needs --out-dir)"),
+    QT_TRANSLATE_NOOP("QObject", "  --out-dir DIR         folder for the PDFs of --all-samples"),
+    QT_TRANSLATE_NOOP("QObject", "  --pdf FILE            where to write the report (default: <project>-<sample>.pdf here)"),
+    QT_TRANSLATE_NOOP("QObject", "  --template NAME       report template to use (remembered for the next run)"),
+    QT_TRANSLATE_NOOP("QObject", "  --locale NAME         language of the templates, such as en or de (default: en)"),
+    QT_TRANSLATE_NOOP("QObject", "  --database NAME       reference database (default: the plug-in's first)"),
+    QT_TRANSLATE_NOOP("QObject", "  --plugin-name NAME    analysis plug-in to use (default: the first one loaded)"),
+    QT_TRANSLATE_NOOP("QObject", "  --plugins DIR         folder of plug-in modules"),
+    QT_TRANSLATE_NOOP("QObject", "  --data DIR            common data folder: templates and reference tables"),
+    QT_TRANSLATE_NOOP("QObject", "  --set NAME=VALUE      set a report variable for this run (repeatable)"),
+    QT_TRANSLATE_NOOP("QObject", "  --archive             write PDF/A-1b, for archiving"),
+    QT_TRANSLATE_NOOP("QObject", "  --gui                 open the main window"),
+    QT_TRANSLATE_NOOP("QObject", "  --analyse             with --gui: enter analysis mode at once"),
+    QT_TRANSLATE_NOOP("QObject", "  --screenshot FILE     with --gui: save a picture of the window and quit"),
+    QT_TRANSLATE_NOOP("QObject", "  --help                show this text"),
 };
+
+// A language name names a folder of templates and a translation file: it stays inside them.
+bool isLanguageName(const QString& name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.startsWith(QLatin1Char('.'));
+}
 
 } // namespace
 
+QString RequestedDemoLocale(const QStringList& arguments)
+{
+    for (int index = 1; index < arguments.size(); ++index) {
+        const QString& argument = arguments.at(index);
+        if (argument == QLatin1String("--"))
+            break;
+        for (const QString& option : {QStringLiteral("--locale"), QStringLiteral("-locale")}) {
+            QString value;
+            if (argument == option && index + 1 < arguments.size())
+                value = arguments.at(index + 1);
+            else if (argument.startsWith(option + QLatin1Char('=')))
+                value = argument.mid(option.size() + 1);
+            else
+                continue;
+            return isLanguageName(value) ? value : QString();
+        }
+    }
+    return SDemoOptions().locale;
+}
+
 QString DemoUsage()
 {
-    return c_usage.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    QString usage;
+    for (const char* const line : c_usage)
+        usage += (*line ? QObject::tr(line) : QString()) + QLatin1Char('\n');
+    return usage;
 }
 
 bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QString* error, bool* help)
@@ -74,7 +104,7 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
         return true;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
+        *error = QObject::tr("Unexpected argument: %1").arg(parser.positionalArguments().first());
         return false;
     }
 
@@ -82,7 +112,7 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
     for (const QCommandLineOption* single : {&project, &sample, &outDir, &pdf, &templateName, &locale, &database, &plugin,
                                              &plugins, &data, &screenshot}) {
         if (parser.values(*single).size() > 1) {
-            *error = QStringLiteral("--%1 given more than once").arg(single->names().first());
+            *error = QObject::tr("--%1 given more than once").arg(single->names().first());
             return false;
         }
     }
@@ -92,7 +122,7 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
         bool number = false;
         options->sample = parser.value(sample).toInt(&number);
         if (!number || options->sample < 1) {
-            *error = QStringLiteral("--sample takes a sample number from 1 up, not \"%1\"").arg(parser.value(sample));
+            *error = QObject::tr("--sample takes a sample number from 1 up, not \"%1\"").arg(parser.value(sample));
             return false;
         }
     }
@@ -116,35 +146,35 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
     for (const QString& assignment : parser.values(set)) {
         const QRegularExpressionMatch match = variable.match(assignment);
         if (!match.hasMatch()) {
-            *error = QStringLiteral("--set takes NAME=VALUE with a name of letters, digits and _, not \"%1\"")
+            *error = QObject::tr("--set takes NAME=VALUE with a name of letters, digits and _, not \"%1\"")
                          .arg(assignment);
             return false;
         }
         options->variables[match.captured(1)] = match.captured(2);
     }
 
-    if (options->locale.isEmpty() || options->locale.contains(QLatin1Char('/')) || options->locale.startsWith(QLatin1Char('.'))) {
-        *error = QStringLiteral("--locale takes a language name such as en or de, not \"%1\"").arg(options->locale);
+    if (!isLanguageName(options->locale)) {
+        *error = QObject::tr("--locale takes a language name such as en or de, not \"%1\"").arg(options->locale);
         return false;
     }
     if (options->templateName.contains(QLatin1Char('/')) || options->templateName.startsWith(QLatin1Char('.'))) {
-        *error = QStringLiteral("--template takes the name of a template folder, not \"%1\"").arg(options->templateName);
+        *error = QObject::tr("--template takes the name of a template folder, not \"%1\"").arg(options->templateName);
         return false;
     }
     if (options->allSamples && options->outDir.isEmpty()) {
-        *error = QStringLiteral("--all-samples needs --out-dir");
+        *error = QObject::tr("--all-samples needs --out-dir");
         return false;
     }
     if (options->allSamples && (options->sample > 0 || !options->pdf.isEmpty())) {
-        *error = QStringLiteral("--all-samples writes one PDF per sample; it takes neither --sample nor --pdf");
+        *error = QObject::tr("--all-samples writes one PDF per sample; it takes neither --sample nor --pdf");
         return false;
     }
     if (!options->outDir.isEmpty() && !options->allSamples) {
-        *error = QStringLiteral("--out-dir goes with --all-samples");
+        *error = QObject::tr("--out-dir goes with --all-samples");
         return false;
     }
     if ((options->analyse || !options->screenshot.isEmpty()) && !options->gui) {
-        *error = QStringLiteral("--analyse and --screenshot go with --gui");
+        *error = QObject::tr("--analyse and --screenshot go with --gui");
         return false;
     }
     return true;

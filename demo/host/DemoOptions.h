@@ -31,5 +31,10 @@ struct SDemoOptions
 // value returns false with the reason in error; help, when asked, is set instead.
 bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QString* error, bool* help);
 
+// The language that arguments ask for with --locale, read ahead of ParseDemoOptions so
+// that its messages come out in that language; the default when none is given, and an
+// empty text when the name given is not a valid language name.
+QString RequestedDemoLocale(const QStringList& arguments);
+
 // The usage text printed for --help and after a bad option.
 QString DemoUsage();

@@ -3,6 +3,7 @@
 
 #include "demo/host/DemoHost.h"
 #include "demo/host/DemoOptions.h"
+#include "demo/host/DemoTranslation.h"
 #include "host/core/Application.h"
 #include "host/log/Logger.h"
 #include "host/log/StreamLogger.h"
@@ -20,6 +21,12 @@ int main(int argc, char** argv)
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // The language comes first, so that even a bad option is reported in it.
+    const QString language = RequestedDemoLocale(application.arguments());
+    QString translationError;
+    if (!language.isEmpty() && !InstallDemoTranslations(&application, language, &translationError))
+        err << "tarsel-demo: " << translationError << '\n';
+
     SDemoOptions options;
     QString error;
     bool help = false;

@@ -59,9 +59,15 @@ QMap<QString, QColor> classificationColors()
     return result;
 }
 
+// The texts a report shows, in the user's language, as the report's cells carry them.
+std::string shown(const std::string& text)
+{
+    return toLocal(QObject::tr(text.c_str()));
+}
+
 std::string genotypeCell(const NGenotyper::SVariantCall& call)
 {
-    return NGenotyper::zygosityText(call.zygosity) + " (" + call.genotype + ")";
+    return shown(NGenotyper::zygosityText(call.zygosity)) + " (" + call.genotype + ")";
 }
 
 } // namespace
@@ -161,7 +167,7 @@ bool CGenotyperExtension::analyseSelectedSample()
                                            + "', not '" + sampleName + "'");
 
     m_pResult = std::make_unique<NGenotyper::CPanelResult>(vcf, table);
-    m_variables[CVariables::c_sAnalysisStatus] = fromLocal(m_pResult->status());
+    m_variables[CVariables::c_sAnalysisStatus] = QObject::tr(m_pResult->status().c_str());
     m_variables[QStringLiteral("SampleName")] = fromLocal(sampleName);
     m_variables[QStringLiteral("ReferencePanel")] = panel;
     GENOTYPER_LOG(c_nProgressLevel,
@@ -184,17 +190,18 @@ std::list<boost::shared_ptr<NFastReport::IDataSet> > CGenotyperExtension::getDat
         findingRows->push_back({finding.variant.gene, finding.call.chrom + ":" + std::to_string(finding.call.pos),
                                 finding.variant.change, genotypeCell(finding.call),
                                 finding.call.depth >= 0 ? boost::any(finding.call.depth) : boost::any(),
+                                // The class stays in the panel's terms: colours and templates name it so.
                                 NGenotyper::classificationText(finding.variant.classification)});
     }
 
     const NGenotyper::SPanelSummary& summary = m_pResult->summary();
     const boost::shared_ptr<NFastReport::IDataSet> figures = ReportDataSet::create("Summary", {"Metric", "Value"});
     auto* summaryRows = static_cast<ReportDataSet*>(figures.get());
-    summaryRows->push_back({std::string("Variants in the file"), summary.variantsInFile});
-    summaryRows->push_back({std::string("Known variants tested"), summary.knownVariantsTested});
-    summaryRows->push_back({std::string("Findings"), summary.findings});
-    summaryRows->push_back({std::string("Mean depth"), summary.meanDepth});
-    summaryRows->push_back({std::string("Quality check passed"), summary.qualityPassed});
+    summaryRows->push_back({toLocal(QObject::tr("Variants in the file")), summary.variantsInFile});
+    summaryRows->push_back({toLocal(QObject::tr("Known variants tested")), summary.knownVariantsTested});
+    summaryRows->push_back({toLocal(QObject::tr("Findings")), summary.findings});
+    summaryRows->push_back({toLocal(QObject::tr("Mean depth")), summary.meanDepth});
+    summaryRows->push_back({toLocal(QObject::tr("Quality check passed")), summary.qualityPassed});
 
     return {findings, figures};
 }

@@ -1,5 +1,7 @@
 #include "demo/plugin/PanelResult.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <tuple>
 
@@ -54,14 +56,14 @@ const SPanelSummary& CPanelResult::summary() const
 std::string CPanelResult::status() const
 {
     if (m_vFindings.empty() || m_vFindings.front().variant.classification >= ClassificationLikelyBenign)
-        return "No clinically significant variant found";
+        return QT_TRANSLATE_NOOP("QObject", "No clinically significant variant found");
     switch (m_vFindings.front().variant.classification) {
     case ClassificationPathogenic:
-        return "Pathogenic variant found";
+        return QT_TRANSLATE_NOOP("QObject", "Pathogenic variant found");
     case ClassificationLikelyPathogenic:
-        return "Likely pathogenic variant found";
+        return QT_TRANSLATE_NOOP("QObject", "Likely pathogenic variant found");
     default:
-        return "Variant of uncertain significance found";
+        return QT_TRANSLATE_NOOP("QObject", "Variant of uncertain significance found");
     }
 }
 

@@ -136,15 +136,15 @@ std::string zygosityText(EZygosity zygosity)
 {
     switch (zygosity) {
     case ZygosityNoCall:
-        return "no call";
+        return QT_TRANSLATE_NOOP("QObject", "no call");
     case ZygosityNotCarried:
-        return "not carried";
+        return QT_TRANSLATE_NOOP("QObject", "not carried");
     case ZygosityHeterozygous:
-        return "heterozygous";
+        return QT_TRANSLATE_NOOP("QObject", "heterozygous");
     case ZygosityHomozygous:
-        return "homozygous";
+        return QT_TRANSLATE_NOOP("QObject", "homozygous");
     case ZygosityHemizygous:
-        return "hemizygous";
+        return QT_TRANSLATE_NOOP("QObject", "hemizygous");
     }
     return std::string();
 }

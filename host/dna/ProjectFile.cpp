@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QObject>
 #include <QSaveFile>
 
 #include <boost/make_shared.hpp>
@@ -102,15 +103,15 @@ bool CProjectFile::read(const std::string& path, CProject& project, std::string*
 
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot read: ") + file.errorString());
+        return fail(QObject::tr("cannot read: %1").arg(file.errorString()));
     if (file.size() > c_nMaxFileSize)
-        return fail(QStringLiteral("file of %1 bytes is larger than the %2 bytes a project may have")
+        return fail(QObject::tr("file of %1 bytes is larger than the %2 bytes a project may have")
                         .arg(file.size()).arg(c_nMaxFileSize));
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("cannot read: ") + file.errorString());
+        return fail(QObject::tr("cannot read: %1").arg(file.errorString()));
     if (data.trimmed().isEmpty())
-        return fail(QStringLiteral("the file is empty"));
+        return fail(QObject::tr("the file is empty"));
 
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
@@ -118,50 +119,50 @@ bool CProjectFile::read(const std::string& path, CProject& project, std::string*
         const QByteArray before = data.left(parseError.offset);
         const int line = before.count('\n') + 1;
         const int column = parseError.offset - (before.lastIndexOf('\n') + 1) + 1;
-        return fail(QStringLiteral("line %1, column %2: %3").arg(line).arg(column).arg(parseError.errorString()));
+        return fail(QObject::tr("line %1, column %2: %3").arg(line).arg(column).arg(parseError.errorString()));
     }
     if (!document.isObject())
-        return fail(QStringLiteral("not a project file: the document is not a JSON object"));
+        return fail(QObject::tr("not a project file: the document is not a JSON object"));
     const QJsonObject root = document.object();
     if (root.value(QLatin1String("format")).toString() != QLatin1String(c_sFormat))
-        return fail(QStringLiteral("not a project file: \"format\" is not \"%1\"").arg(QLatin1String(c_sFormat)));
+        return fail(QObject::tr("not a project file: \"format\" is not \"%1\"").arg(QLatin1String(c_sFormat)));
     const QJsonValue version = root.value(QLatin1String("version"));
     if (!version.isDouble() || version.toInt() < 1)
-        return fail(QStringLiteral("\"version\" must be a positive number"));
+        return fail(QObject::tr("\"version\" must be a positive number"));
     if (version.toInt() > c_nVersion)
-        return fail(QStringLiteral("written by a newer version (format %1; this program reads up to %2)")
+        return fail(QObject::tr("written by a newer version (format %1; this program reads up to %2)")
                         .arg(version.toInt()).arg(c_nVersion));
 
     CProject loaded;
     if (root.contains(QLatin1String("name")) && !jsonToText(root.value(QLatin1String("name")), &loaded.m_sName))
-        return fail(QStringLiteral("\"name\" must be a text"));
+        return fail(QObject::tr("\"name\" must be a text"));
 
     const QJsonValue allows = root.value(QLatin1String("allowsAnalysis"));
     if (!allows.isUndefined() && !allows.isBool())
-        return fail(QStringLiteral("\"allowsAnalysis\" must be true or false"));
+        return fail(QObject::tr("\"allowsAnalysis\" must be true or false"));
     loaded.m_bAllowsAnalysis = allows.toBool(true);
 
     const QJsonValue selected = root.value(QLatin1String("selectedSample"));
     if (!selected.isUndefined() && !selected.isNull()) {
         const double index = selected.toDouble(-1);
         if (!selected.isDouble() || index < 0 || index > 4294967295.0 || index != static_cast<double>(qint64(index)))
-            return fail(QStringLiteral("\"selectedSample\" must be a sample index or null"));
+            return fail(QObject::tr("\"selectedSample\" must be a sample index or null"));
         loaded.m_nSelectedSample = static_cast<unsigned int>(qint64(index));
     }
 
     const QDir base = QFileInfo(fileName).absoluteDir();
     const QJsonValue samples = root.value(QLatin1String("samples"));
     if (!samples.isUndefined() && !samples.isArray())
-        return fail(QStringLiteral("\"samples\" must be a list"));
+        return fail(QObject::tr("\"samples\" must be a list"));
     const QJsonArray sampleList = samples.toArray();
     for (int i = 0; i < sampleList.size(); ++i) {
         const QJsonObject sample = sampleList.at(i).toObject();
         std::string name;
         if (!sampleList.at(i).isObject() || !jsonToText(sample.value(QLatin1String("name")), &name))
-            return fail(QStringLiteral("samples[%1] needs a \"name\" text").arg(i));
+            return fail(QObject::tr("samples[%1] needs a \"name\" text").arg(i));
         const QJsonValue data = sample.value(QLatin1String("data"));
         if (!data.isUndefined() && !data.isString())
-            return fail(QStringLiteral("samples[%1].data must be a file path").arg(i));
+            return fail(QObject::tr("samples[%1].data must be a file path").arg(i));
         std::string dataPath;
         if (!data.toString().isEmpty())
             dataPath = stringOf(QFile::encodeName(QDir::cleanPath(base.absoluteFilePath(data.toString()))));
@@ -170,13 +171,13 @@ bool CProjectFile::read(const std::string& path, CProject& project, std::string*
 
     const QJsonValue variables = root.value(QLatin1String("reportVariables"));
     if (!variables.isUndefined() && !variables.isObject())
-        return fail(QStringLiteral("\"reportVariables\" must be an object of texts"));
+        return fail(QObject::tr("\"reportVariables\" must be an object of texts"));
     const QJsonObject variableObject = variables.toObject();
     for (auto it = variableObject.begin(); it != variableObject.end(); ++it) {
         std::string name;
         std::string value;
         if (!jsonToName(it.key(), &name) || !jsonToText(it.value(), &value))
-            return fail(QStringLiteral("report variable \"%1\" must be a text").arg(it.key()));
+            return fail(QObject::tr("report variable \"%1\" must be a text").arg(it.key()));
         loaded.m_variables[name] = value;
     }
 
@@ -196,7 +197,7 @@ bool CProjectFile::write(const std::string& path, const CProject& project, std::
         return false;
     };
     if (path.empty()) {
-        *error = "the project has no file name yet";
+        *error = QObject::tr("the project has no file name yet").toLocal8Bit().toStdString();
         return false;
     }
 
@@ -229,11 +230,11 @@ bool CProjectFile::write(const std::string& path, const CProject& project, std::
 
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("cannot write: ") + file.errorString());
+        return fail(QObject::tr("cannot write: %1").arg(file.errorString()));
     const QByteArray data = QJsonDocument(root).toJson(QJsonDocument::Indented);
     QString reason;
     if (!NCommon::WriteSaveFile(file, data, &reason) || !NCommon::CommitSaveFile(file, &reason))
-        return fail(QStringLiteral("cannot write: ") + reason);
+        return fail(QObject::tr("cannot write: %1").arg(reason));
     return true;
 }
 

@@ -10,6 +10,8 @@ private slots:
     void acceptsAWholeRun();
     void refusesBadOptions_data();
     void refusesBadOptions();
+    void languageIsReadAhead_data();
+    void languageIsReadAhead();
 };
 
 void TestDemoOptions::acceptsAWholeRun()
@@ -70,6 +72,27 @@ void TestDemoOptions::refusesBadOptions()
     QVERIFY(!ParseDemoOptions(QStringList{"tarsel-demo"} + arguments, &options, &error, &help));
     QVERIFY2(error.contains(reason), qPrintable(error));
     QVERIFY(DemoUsage().contains(QStringLiteral("--all-samples")));
+}
+
+void TestDemoOptions::languageIsReadAhead_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("language");
+    QTest::newRow("none") << QStringList{"--sample", "2"} << "en";
+    QTest::newRow("separate value") << QStringList{"--pdf", "x.pdf", "--locale", "de"} << "de";
+    QTest::newRow("joined value") << QStringList{"--locale=de"} << "de";
+    QTest::newRow("single dash") << QStringList{"-locale", "de"} << "de";
+    QTest::newRow("among bad options") << QStringList{"--colour", "red", "--locale", "de"} << "de";
+    QTest::newRow("value leaving its folder") << QStringList{"--locale", "../../etc"} << "";
+    QTest::newRow("after the end of options") << QStringList{"--", "--locale", "de"} << "en";
+    QTest::newRow("value missing") << QStringList{"--locale"} << "en";
+}
+
+void TestDemoOptions::languageIsReadAhead()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, language);
+    QCOMPARE(RequestedDemoLocale(QStringList{"tarsel-demo"} + arguments), language);
 }
 
 QTEST_APPLESS_MAIN(TestDemoOptions)

@@ -72,6 +72,7 @@ private slots:
     void variablesFromTheCommandLineReachTheReport();
     void everySampleGetsItsOwnPdf();
     void templateAndLanguageAreChosen();
+    void germanRunSpeaksGerman();
     void badInputFailsClearly_data();
     void badInputFailsClearly();
     void brokenModuleInThePluginFolderIsReported();
@@ -186,6 +187,32 @@ void TestDemoRoad::templateAndLanguageAreChosen()
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     QVERIFY(result.err.contains(QStringLiteral("/reports/de/genotyper/%1/report.html").arg(templates.first())));
     QCOMPARE(pdfTitle(pdf), title);
+}
+
+void TestDemoRoad::germanRunSpeaksGerman()
+{
+    const QString pdf = m_dir.filePath(QStringLiteral("deutsch.pdf"));
+    const SRun result = run({"--locale", "de", "--sample", "1", "--pdf", pdf});
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    QVERIFY(isPdf(pdf));
+    const QString text = pdfText(pdf);
+    // The footer comes from the report viewer, the status and the figures from the plug-in.
+    QVERIFY2(QRegularExpression(QStringLiteral("Seite 1 von \\d+")).match(text).hasMatch(), qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral("Page 1 of")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("gefunden")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Varianten in der Datei")), qPrintable(text));
+    // Log lines stay English whatever the language of the window.
+    QVERIFY(result.err.contains(QStringLiteral("Enter analyse mode...")));
+
+    const SRun bad = run({"--locale", "de", "--sample", "0"});
+    QCOMPARE(bad.exitCode, 2);
+    QVERIFY2(bad.err.contains(QStringLiteral("--sample nimmt eine Probennummer ab 1")), qPrintable(bad.err));
+    QVERIFY2(bad.err.contains(QStringLiteral("Aufruf: tarsel-demo")), qPrintable(bad.err));
+
+    const SRun missing = run({"--locale", "de", "--project", "absent.tproj"});
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY2(missing.err.contains(QStringLiteral("Das Projekt kann nicht geöffnet werden")), qPrintable(missing.err));
+    QVERIFY2(missing.err.contains(QStringLiteral("nicht lesbar")), qPrintable(missing.err));
 }
 
 void TestDemoRoad::badInputFailsClearly_data()

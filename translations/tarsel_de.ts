@@ -1,0 +1,723 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>QObject</name>
+    <message>
+        <source>BasePlugin</source>
+        <translation>Basis-Plug-in</translation>
+    </message>
+    <message>
+        <source>Base Plugin 1.1</source>
+        <translation>Basis-Plug-in 1.1</translation>
+    </message>
+    <message>
+        <source>Analysis</source>
+        <translation>Analyse</translation>
+    </message>
+    <message>
+        <source>Blank data</source>
+        <translation>Formulardaten</translation>
+    </message>
+    <message>
+        <source>Print report</source>
+        <translation>Bericht drucken</translation>
+    </message>
+    <message>
+        <source>Save as PDF</source>
+        <translation>Als PDF speichern</translation>
+    </message>
+    <message>
+        <source>Template</source>
+        <translation>Vorlage</translation>
+    </message>
+    <message>
+        <source>Analyse</source>
+        <translation>Analysieren</translation>
+    </message>
+    <message>
+        <source>Report</source>
+        <translation>Bericht</translation>
+    </message>
+    <message>
+        <source>Male</source>
+        <translation>Männlich</translation>
+    </message>
+    <message>
+        <source>Female</source>
+        <translation>Weiblich</translation>
+    </message>
+    <message>
+        <source>Not set</source>
+        <translation>Nicht angegeben</translation>
+    </message>
+    <message>
+        <source>Sex not select</source>
+        <translation>Geschlecht nicht gewählt</translation>
+    </message>
+    <message>
+        <source>Enter report data</source>
+        <translation>Berichtsdaten eingeben</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nr.</translation>
+    </message>
+    <message>
+        <source>Sampling date</source>
+        <translation>Entnahmedatum</translation>
+    </message>
+    <message>
+        <source>Sample type</source>
+        <translation>Probenart</translation>
+    </message>
+    <message>
+        <source>Patient ID number</source>
+        <translation>Patientennummer</translation>
+    </message>
+    <message>
+        <source>Case record number</source>
+        <translation>Fallnummer</translation>
+    </message>
+    <message>
+        <source>Patient name</source>
+        <translation>Name des Patienten</translation>
+    </message>
+    <message>
+        <source>Patient date of birth</source>
+        <translation>Geburtsdatum des Patienten</translation>
+    </message>
+    <message>
+        <source>Patient sex</source>
+        <translation>Geschlecht des Patienten</translation>
+    </message>
+    <message>
+        <source>Clinic name</source>
+        <translation>Klinik</translation>
+    </message>
+    <message>
+        <source>Clinic department</source>
+        <translation>Abteilung</translation>
+    </message>
+    <message>
+        <source>Organization name</source>
+        <translation>Name der Einrichtung</translation>
+    </message>
+    <message>
+        <source>Organization address</source>
+        <translation>Anschrift der Einrichtung</translation>
+    </message>
+    <message>
+        <source>Organization tel./fax</source>
+        <translation>Telefon/Fax der Einrichtung</translation>
+    </message>
+    <message>
+        <source>Physician</source>
+        <translation>Ärztin / Arzt</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>Kommentar</translation>
+    </message>
+    <message>
+        <source>Setup</source>
+        <translation>Festlegen</translation>
+    </message>
+    <message>
+        <source>Hide</source>
+        <translation>Ausblenden</translation>
+    </message>
+    <message>
+        <source>DNA analysis</source>
+        <translation>DNA-Analyse</translation>
+    </message>
+    <message>
+        <source>cannot read: %1</source>
+        <translation>nicht lesbar: %1</translation>
+    </message>
+    <message>
+        <source>file of %1 bytes is larger than the %2 bytes a project may have</source>
+        <translation>die Datei ist mit %1 Bytes größer als die %2 Bytes, die ein Projekt haben darf</translation>
+    </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>die Datei ist leer</translation>
+    </message>
+    <message>
+        <source>line %1, column %2: %3</source>
+        <translation>Zeile %1, Spalte %2: %3</translation>
+    </message>
+    <message>
+        <source>not a project file: the document is not a JSON object</source>
+        <translation>keine Projektdatei: das Dokument ist kein JSON-Objekt</translation>
+    </message>
+    <message>
+        <source>not a project file: &quot;format&quot; is not &quot;%1&quot;</source>
+        <translation>keine Projektdatei: &quot;format&quot; ist nicht &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>&quot;version&quot; must be a positive number</source>
+        <translation>&quot;version&quot; muss eine positive Zahl sein</translation>
+    </message>
+    <message>
+        <source>written by a newer version (format %1; this program reads up to %2)</source>
+        <translation>von einer neueren Version geschrieben (Format %1; dieses Programm liest bis %2)</translation>
+    </message>
+    <message>
+        <source>&quot;name&quot; must be a text</source>
+        <translation>&quot;name&quot; muss ein Text sein</translation>
+    </message>
+    <message>
+        <source>&quot;allowsAnalysis&quot; must be true or false</source>
+        <translation>&quot;allowsAnalysis&quot; muss true oder false sein</translation>
+    </message>
+    <message>
+        <source>&quot;selectedSample&quot; must be a sample index or null</source>
+        <translation>&quot;selectedSample&quot; muss ein Probenindex oder null sein</translation>
+    </message>
+    <message>
+        <source>&quot;samples&quot; must be a list</source>
+        <translation>&quot;samples&quot; muss eine Liste sein</translation>
+    </message>
+    <message>
+        <source>samples[%1] needs a &quot;name&quot; text</source>
+        <translation>samples[%1] braucht einen Text &quot;name&quot;</translation>
+    </message>
+    <message>
+        <source>samples[%1].data must be a file path</source>
+        <translation>samples[%1].data muss ein Dateipfad sein</translation>
+    </message>
+    <message>
+        <source>&quot;reportVariables&quot; must be an object of texts</source>
+        <translation>&quot;reportVariables&quot; muss ein Objekt aus Texten sein</translation>
+    </message>
+    <message>
+        <source>report variable &quot;%1&quot; must be a text</source>
+        <translation>die Berichtsvariable &quot;%1&quot; muss ein Text sein</translation>
+    </message>
+    <message>
+        <source>the project has no file name yet</source>
+        <translation>das Projekt hat noch keinen Dateinamen</translation>
+    </message>
+    <message>
+        <source>cannot write: %1</source>
+        <translation>nicht schreibbar: %1</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>nein</translation>
+    </message>
+    <message>
+        <source>No data set &apos;%1&apos;</source>
+        <translation>Kein Datensatz &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>There is not enough memory to render the report.</source>
+        <translation>Der Speicher reicht nicht, um den Bericht zu erstellen.</translation>
+    </message>
+    <message>
+        <source>The report could not be rendered: %1</source>
+        <translation>Der Bericht konnte nicht erstellt werden: %1</translation>
+    </message>
+    <message>
+        <source>The report could not be rendered.</source>
+        <translation>Der Bericht konnte nicht erstellt werden.</translation>
+    </message>
+    <message>
+        <source>No report</source>
+        <translation>Kein Bericht</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message>
+        <source>Fit width</source>
+        <translation>An Breite anpassen</translation>
+    </message>
+    <message>
+        <source>Rendering the report...</source>
+        <translation>Der Bericht wird erstellt …</translation>
+    </message>
+    <message>
+        <source>Laying out the pages...</source>
+        <translation>Die Seiten werden umbrochen …</translation>
+    </message>
+    <message>
+        <source>There is no report to save.</source>
+        <translation>Es gibt keinen Bericht zum Speichern.</translation>
+    </message>
+    <message>
+        <source>There is no report to print.</source>
+        <translation>Es gibt keinen Bericht zum Drucken.</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Drucken</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>PDF-Dateien (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Seite %1 von %2</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>Cannot read the style sheet: %1</source>
+        <translation>Das Stylesheet ist nicht lesbar: %1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: the PDF could not be started</source>
+        <translation>%1 kann nicht geschrieben werden: das PDF konnte nicht begonnen werden</translation>
+    </message>
+    <message>
+        <source>The printer could not be started.</source>
+        <translation>Der Drucker konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>only files of the template folder and Qt resources may be loaded</source>
+        <translation>nur Dateien des Vorlagenordners und Qt-Ressourcen dürfen geladen werden</translation>
+    </message>
+    <message>
+        <source>%1, line %2</source>
+        <translation>%1, Zeile %2</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>no such file</source>
+        <translation>Datei nicht vorhanden</translation>
+    </message>
+    <message>
+        <source>outside the template folder</source>
+        <translation>außerhalb des Vorlagenordners</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>the file is larger than %1 KiB</source>
+        <translation>die Datei ist größer als %1 KiB</translation>
+    </message>
+    <message>
+        <source>Cannot include &apos;%1&apos;: more than %2 includes (an include loop?)</source>
+        <translation>&apos;%1&apos; kann nicht eingebunden werden: mehr als %2 Einbindungen (eine Schleife?)</translation>
+    </message>
+    <message>
+        <source>Cannot include &apos;%1&apos;: %2</source>
+        <translation>&apos;%1&apos; kann nicht eingebunden werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot include &apos;%1&apos;</source>
+        <translation>&apos;%1&apos; kann nicht eingebunden werden</translation>
+    </message>
+    <message>
+        <source>No report file was chosen.</source>
+        <translation>Es wurde keine Berichtsdatei gewählt.</translation>
+    </message>
+    <message>
+        <source>Cannot read the template: %1</source>
+        <translation>Die Vorlage ist nicht lesbar: %1</translation>
+    </message>
+    <message>
+        <source>The template is not UTF-8 text.</source>
+        <translation>Die Vorlage ist kein UTF-8-Text.</translation>
+    </message>
+    <message>
+        <source>Report values are always shown as text; &apos;%1&apos; is not allowed.</source>
+        <translation>Berichtswerte werden immer als Text gezeigt; &apos;%1&apos; ist nicht erlaubt.</translation>
+    </message>
+    <message>
+        <source>The dataset tag needs the name of a data set in quotes, for example {% dataset &quot;Findings&quot; %}.</source>
+        <translation>Das Tag dataset braucht den Namen eines Datensatzes in Anführungszeichen, zum Beispiel {% dataset &quot;Findings&quot; %}.</translation>
+    </message>
+    <message>
+        <source>After the data set&apos;s name the dataset tag takes only color_by and a column name in quotes.</source>
+        <translation>Nach dem Namen des Datensatzes nimmt das Tag dataset nur color_by und einen Spaltennamen in Anführungszeichen.</translation>
+    </message>
+    <message>
+        <source>Laboratory</source>
+        <translation>Labor</translation>
+    </message>
+    <message>
+        <source>No project</source>
+        <translation>Kein Projekt</translation>
+    </message>
+    <message>
+        <source>Sample</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>Data file</source>
+        <translation>Datendatei</translation>
+    </message>
+    <message>
+        <source>Log</source>
+        <translation>Protokoll</translation>
+    </message>
+    <message>
+        <source>Open project...</source>
+        <translation>Projekt öffnen …</translation>
+    </message>
+    <message>
+        <source>Save project</source>
+        <translation>Projekt speichern</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Reference database</source>
+        <translation>Referenzdatenbank</translation>
+    </message>
+    <message>
+        <source>Reference database:</source>
+        <translation>Referenzdatenbank:</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Plug-ins...</source>
+        <translation>Plug-ins …</translation>
+    </message>
+    <message>
+        <source>Plug-ins</source>
+        <translation>Plug-ins</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>Analysis mode</source>
+        <translation>Analysemodus</translation>
+    </message>
+    <message>
+        <source>The plug-in %1 failed in %2; the host carries on.</source>
+        <translation>Das Plug-in %1 ist in %2 gescheitert; das Programm arbeitet weiter.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 does not exist</source>
+        <translation>Der Datenordner %1 existiert nicht</translation>
+    </message>
+    <message>
+        <source>No analysis plug-in in %1</source>
+        <translation>Kein Analyse-Plug-in in %1</translation>
+    </message>
+    <message>
+        <source>No plug-in named %1 in %2</source>
+        <translation>Kein Plug-in namens %1 in %2</translation>
+    </message>
+    <message>
+        <source>The project has %1 samples; there is no sample %2</source>
+        <translation>Das Projekt hat %1 Proben; eine Probe %2 gibt es nicht</translation>
+    </message>
+    <message>
+        <source>No template %1 for %2 in %3; there are: %4</source>
+        <translation>Keine Vorlage %1 für %2 in %3; vorhanden sind: %4</translation>
+    </message>
+    <message>
+        <source>Cannot open the project: %1</source>
+        <translation>Das Projekt kann nicht geöffnet werden: %1</translation>
+    </message>
+    <message>
+        <source>The plug-in %1 has no reference database %2; it has: %3</source>
+        <translation>Das Plug-in %1 hat keine Referenzdatenbank %2; es hat: %3</translation>
+    </message>
+    <message>
+        <source>Project %1 — %2</source>
+        <translation>Projekt %1 — %2</translation>
+    </message>
+    <message>
+        <source>The plug-in %1 put no Analysis action on the toolbar</source>
+        <translation>Das Plug-in %1 hat keine Aktion „Analyse“ auf die Werkzeugleiste gelegt</translation>
+    </message>
+    <message>
+        <source>Analysis is not available for this project</source>
+        <translation>Für dieses Projekt ist keine Analyse möglich</translation>
+    </message>
+    <message>
+        <source>The analysis of sample %1 failed; the log says why</source>
+        <translation>Die Analyse der Probe %1 ist gescheitert; das Protokoll nennt den Grund</translation>
+    </message>
+    <message>
+        <source>There is no report to write</source>
+        <translation>Es gibt keinen Bericht zum Schreiben</translation>
+    </message>
+    <message>
+        <source>Cannot make the folder %1</source>
+        <translation>Der Ordner %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>Demo</source>
+        <translation>Demo</translation>
+    </message>
+    <message>
+        <source>Open project</source>
+        <translation>Projekt öffnen</translation>
+    </message>
+    <message>
+        <source>Projects (*.tproj);;All files (*)</source>
+        <translation>Projekte (*.tproj);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Cannot save the project: %1</source>
+        <translation>Das Projekt kann nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Usage: tarsel-demo [options]</source>
+        <translation>Aufruf: tarsel-demo [Optionen]</translation>
+    </message>
+    <message>
+        <source>Runs an analysis of a project with an analysis plug-in and writes the report as PDF;</source>
+        <translation>Analysiert ein Projekt mit einem Analyse-Plug-in und schreibt den Bericht als PDF;</translation>
+    </message>
+    <message>
+        <source>with --gui it opens the main window instead.</source>
+        <translation>mit --gui öffnet es stattdessen das Hauptfenster.</translation>
+    </message>
+    <message>
+        <source>  --project FILE        project file (default: the shipped demo project)</source>
+        <translation>  --project FILE        Projektdatei (Vorgabe: das mitgelieferte Demoprojekt)</translation>
+    </message>
+    <message>
+        <source>  --sample N            analyse sample number N (1 = first; default: the project&apos;s selection)</source>
+        <translation>  --sample N            Probe Nummer N analysieren (1 = erste; Vorgabe: die Auswahl des Projekts)</translation>
+    </message>
+    <message>
+        <source>  --all-samples         analyse every sample, one PDF each (needs --out-dir)</source>
+        <translation>  --all-samples         jede Probe analysieren, je ein PDF (braucht --out-dir)</translation>
+    </message>
+    <message>
+        <source>  --out-dir DIR         folder for the PDFs of --all-samples</source>
+        <translation>  --out-dir DIR         Ordner für die PDFs von --all-samples</translation>
+    </message>
+    <message>
+        <source>  --pdf FILE            where to write the report (default: &lt;project&gt;-&lt;sample&gt;.pdf here)</source>
+        <translation>  --pdf FILE            wohin der Bericht geschrieben wird (Vorgabe: &lt;Projekt&gt;-&lt;Probe&gt;.pdf hier)</translation>
+    </message>
+    <message>
+        <source>  --template NAME       report template to use (remembered for the next run)</source>
+        <translation>  --template NAME       zu verwendende Berichtsvorlage (für den nächsten Lauf gemerkt)</translation>
+    </message>
+    <message>
+        <source>  --locale NAME         language of the templates, such as en or de (default: en)</source>
+        <translation>  --locale NAME         Sprache der Vorlagen und der Texte, etwa en oder de (Vorgabe: en)</translation>
+    </message>
+    <message>
+        <source>  --database NAME       reference database (default: the plug-in&apos;s first)</source>
+        <translation>  --database NAME       Referenzdatenbank (Vorgabe: die erste des Plug-ins)</translation>
+    </message>
+    <message>
+        <source>  --plugin-name NAME    analysis plug-in to use (default: the first one loaded)</source>
+        <translation>  --plugin-name NAME    zu verwendendes Analyse-Plug-in (Vorgabe: das erste geladene)</translation>
+    </message>
+    <message>
+        <source>  --plugins DIR         folder of plug-in modules</source>
+        <translation>  --plugins DIR         Ordner der Plug-in-Module</translation>
+    </message>
+    <message>
+        <source>  --data DIR            common data folder: templates and reference tables</source>
+        <translation>  --data DIR            gemeinsamer Datenordner: Vorlagen und Referenztabellen</translation>
+    </message>
+    <message>
+        <source>  --set NAME=VALUE      set a report variable for this run (repeatable)</source>
+        <translation>  --set NAME=WERT       eine Berichtsvariable für diesen Lauf setzen (wiederholbar)</translation>
+    </message>
+    <message>
+        <source>  --archive             write PDF/A-1b, for archiving</source>
+        <translation>  --archive             PDF/A-1b schreiben, zur Archivierung</translation>
+    </message>
+    <message>
+        <source>  --gui                 open the main window</source>
+        <translation>  --gui                 das Hauptfenster öffnen</translation>
+    </message>
+    <message>
+        <source>  --analyse             with --gui: enter analysis mode at once</source>
+        <translation>  --analyse             mit --gui: sofort in den Analysemodus wechseln</translation>
+    </message>
+    <message>
+        <source>  --screenshot FILE     with --gui: save a picture of the window and quit</source>
+        <translation>  --screenshot FILE     mit --gui: ein Bild des Fensters speichern und beenden</translation>
+    </message>
+    <message>
+        <source>  --help                show this text</source>
+        <translation>  --help                diesen Text zeigen</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Unerwartetes Argument: %1</translation>
+    </message>
+    <message>
+        <source>--%1 given more than once</source>
+        <translation>--%1 mehr als einmal angegeben</translation>
+    </message>
+    <message>
+        <source>--sample takes a sample number from 1 up, not &quot;%1&quot;</source>
+        <translation>--sample nimmt eine Probennummer ab 1, nicht &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>--set takes NAME=VALUE with a name of letters, digits and _, not &quot;%1&quot;</source>
+        <translation>--set nimmt NAME=WERT mit einem Namen aus Buchstaben, Ziffern und _, nicht &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>--locale takes a language name such as en or de, not &quot;%1&quot;</source>
+        <translation>--locale nimmt einen Sprachnamen wie en oder de, nicht &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>--template takes the name of a template folder, not &quot;%1&quot;</source>
+        <translation>--template nimmt den Namen eines Vorlagenordners, nicht &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>--all-samples needs --out-dir</source>
+        <translation>--all-samples braucht --out-dir</translation>
+    </message>
+    <message>
+        <source>--all-samples writes one PDF per sample; it takes neither --sample nor --pdf</source>
+        <translation>--all-samples schreibt ein PDF je Probe; es nimmt weder --sample noch --pdf</translation>
+    </message>
+    <message>
+        <source>--out-dir goes with --all-samples</source>
+        <translation>--out-dir gehört zu --all-samples</translation>
+    </message>
+    <message>
+        <source>--analyse and --screenshot go with --gui</source>
+        <translation>--analyse und --screenshot gehören zu --gui</translation>
+    </message>
+    <message>
+        <source>There is no translation for %1 (%2 in %3); the texts stay English</source>
+        <translation>Für %1 gibt es keine Übersetzung (%2 in %3); die Texte bleiben englisch</translation>
+    </message>
+    <message>
+        <source>The translation %1 cannot be read; the texts stay English</source>
+        <translation>Die Übersetzung %1 ist nicht lesbar; die Texte bleiben englisch</translation>
+    </message>
+    <message>
+        <source>Cannot load plug-in %1: %2</source>
+        <translation>Das Plug-in %1 kann nicht geladen werden: %2</translation>
+    </message>
+    <message>
+        <source>not a plug-in module (%1)</source>
+        <translation>kein Plug-in-Modul (%1)</translation>
+    </message>
+    <message>
+        <source>not an analysis plug-in (interface %1)</source>
+        <translation>kein Analyse-Plug-in (Schnittstelle %1)</translation>
+    </message>
+    <message>
+        <source>made for API version %1, this host speaks %2</source>
+        <translation>für API-Version %1 gebaut, dieses Programm spricht %2</translation>
+    </message>
+    <message>
+        <source>its metadata has no name</source>
+        <translation>seine Metadaten nennen keinen Namen</translation>
+    </message>
+    <message>
+        <source>its factory made no extension</source>
+        <translation>seine Fabrik hat keine Erweiterung erzeugt</translation>
+    </message>
+    <message>
+        <source>The plug-in folder %1 does not exist</source>
+        <translation>Der Plug-in-Ordner %1 existiert nicht</translation>
+    </message>
+    <message>
+        <source>Genotyper: known variants of a reference panel</source>
+        <translation>Genotyper: bekannte Varianten eines Referenzpanels</translation>
+    </message>
+    <message>
+        <source>Genotyper 0.1</source>
+        <translation>Genotyper 0.1</translation>
+    </message>
+    <message>
+        <source>Variants in the file</source>
+        <translation>Varianten in der Datei</translation>
+    </message>
+    <message>
+        <source>Known variants tested</source>
+        <translation>Geprüfte bekannte Varianten</translation>
+    </message>
+    <message>
+        <source>Findings</source>
+        <translation>Befunde</translation>
+    </message>
+    <message>
+        <source>Mean depth</source>
+        <translation>Mittlere Lesetiefe</translation>
+    </message>
+    <message>
+        <source>Quality check passed</source>
+        <translation>Qualitätskontrolle bestanden</translation>
+    </message>
+    <message>
+        <source>No clinically significant variant found</source>
+        <translation>Keine klinisch bedeutsame Variante gefunden</translation>
+    </message>
+    <message>
+        <source>Pathogenic variant found</source>
+        <translation>Pathogene Variante gefunden</translation>
+    </message>
+    <message>
+        <source>Likely pathogenic variant found</source>
+        <translation>Wahrscheinlich pathogene Variante gefunden</translation>
+    </message>
+    <message>
+        <source>Variant of uncertain significance found</source>
+        <translation>Variante unklarer Bedeutung gefunden</translation>
+    </message>
+    <message>
+        <source>no call</source>
+        <translation>nicht bestimmt</translation>
+    </message>
+    <message>
+        <source>not carried</source>
+        <translation>nicht getragen</translation>
+    </message>
+    <message>
+        <source>heterozygous</source>
+        <translation>heterozygot</translation>
+    </message>
+    <message>
+        <source>homozygous</source>
+        <translation>homozygot</translation>
+    </message>
+    <message>
+        <source>hemizygous</source>
+        <translation>hemizygot</translation>
+    </message>
+</context>
+</TS>
