@@ -63,8 +63,10 @@ tarsel_runtime_dir() {
 # test fails. Suppressions cover only third-party code (see the file).
 tarsel_sanitizer_environment() {
     local root
-    root=$(pwd)
-    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1
+    root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+    # Slow unwinding on malloc: Qt's libraries have no frame pointers, and a leak's
+    # whole stack is needed to tell Qt's own leaks from ours.
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1:fast_unwind_on_malloc=0
     export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 }
