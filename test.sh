@@ -15,6 +15,9 @@ if [ "${1:-}" = "--sanitize" ]; then
     options=(-DTARSEL_BUILD_TESTS=ON -DTARSEL_BUILD_BENCHMARKS=OFF -DTARSEL_SANITIZE=ON
              -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
     tarsel_sanitizer_environment
+    # Every round of the kill-mid-save tests starts a child; the normal run does 100
+    # per file, the much slower sanitized one enough to cover the code.
+    export TARSEL_KILL_ROUNDS=20
 elif [ $# -gt 0 ]; then
     echo "usage: ./test.sh [--sanitize]" >&2
     exit 2
