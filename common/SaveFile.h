@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QSaveFile>
 #include <QString>
 
@@ -22,7 +23,7 @@ inline bool WriteSaveFile(QSaveFile& file, const QByteArray& data, QString* erro
         if (written <= 0) {
             if (error)
                 *error = file.error() != QFileDevice::NoError ? file.errorString()
-                                                              : QStringLiteral("the file system took no more data");
+                                                              : QObject::tr("the file system took no more data");
             file.cancelWriting();
             return false;
         }

@@ -719,5 +719,9 @@
         <source>hemizygous</source>
         <translation>hemizygot</translation>
     </message>
+    <message>
+        <source>the file system took no more data</source>
+        <translation>das Dateisystem nahm keine weiteren Daten an</translation>
+    </message>
 </context>
 </TS>
