@@ -234,19 +234,21 @@ void compareViews(const SWindowView& before, const SWindowView& after, const QSt
                                                               : QStringLiteral("hidden or disabled, unlike before")));
 }
 
-// Runs one operation of the plug-in; whatever it throws becomes a failure naming it.
+// Runs one operation of the plug-in; whatever it throws becomes a failure naming
+// it and when it ran. Failures of one operation count as one kind.
 template <class Work>
-bool guarded(CLifecycleResult& result, const QString& operation, Work&& work)
+bool guarded(CLifecycleResult& result, const QString& operation, const QString& when, Work&& work)
 {
+    const QString what = when.isEmpty() ? operation : operation + QLatin1Char(' ') + when;
     try {
         work();
         return true;
     } catch (const std::exception& error) {
         result.addFailure(QStringLiteral("exception from ") + operation,
-                          QStringLiteral("%1 let an exception out: %2").arg(operation, QString::fromLocal8Bit(error.what())));
+                          QStringLiteral("%1 let an exception out: %2").arg(what, QString::fromLocal8Bit(error.what())));
     } catch (...) {
         result.addFailure(QStringLiteral("exception from ") + operation,
-                          QStringLiteral("%1 let an unknown exception out").arg(operation));
+                          QStringLiteral("%1 let an unknown exception out").arg(what));
     }
     return false;
 }
@@ -283,8 +285,9 @@ QString lastErrors(const CFakeHost& host)
 {
     QStringList lines;
     for (const NLog::SLogEntry& entry : host.logger().GetEntries()) {
-        if (entry.level == 1)
-            lines << QString::fromLocal8Bit(entry.message.c_str());
+        const QString line = QString::fromLocal8Bit(entry.message.c_str());
+        if (entry.level == 1 && !lines.contains(line))
+            lines << line;
     }
     while (lines.size() > 2)
         lines.removeFirst();
@@ -356,6 +359,7 @@ private:
     std::unique_ptr<NTarsel::NExtension::IExtension> m_pExtension;
     boost::shared_ptr<NTarsel::CProfile> m_pPluginProfile;
     QPointer<QAction> m_pAnalysis;
+    std::unique_ptr<SWindowView> m_pBaseline;
     QStringList m_databases;
     QString m_sPluginName;
 };
@@ -365,7 +369,7 @@ void CLifecycleRun::run(const ExtensionCreator& create)
     if (install(create)) {
         prepareTemplates();
         if (!m_databases.isEmpty())
-            guarded(m_result, QStringLiteral("Loading the reference database %1").arg(m_databases.first()),
+            guarded(m_result, QStringLiteral("Loading the reference database"), m_databases.first(),
                     [&] { m_host.loadDatabase(m_databases.first()); });
 
         QList<SScenario> scenarios;
@@ -402,7 +406,7 @@ bool CLifecycleRun::install(const ExtensionCreator& create)
     }
 
     NTarsel::NExtension::IExtension* made = nullptr;
-    guarded(m_result, QStringLiteral("Making the extension"), [&] { made = create ? create() : nullptr; });
+    guarded(m_result, QStringLiteral("Making the extension"), QString(), [&] { made = create ? create() : nullptr; });
     m_pExtension.reset(made);
     if (!m_pExtension) {
         fail(QStringLiteral("no extension"), QStringLiteral("The factory made no extension"));
@@ -410,15 +414,15 @@ bool CLifecycleRun::install(const ExtensionCreator& create)
     }
 
     const QList<QAction*> before = m_host.profileToolBar()->actions();
-    guarded(m_result, QStringLiteral("Install"), [&] { m_pExtension->Install(m_host.window()); });
-    guarded(m_result, QStringLiteral("CreateProfile"), [&] { m_pPluginProfile = m_pExtension->CreateProfile(); });
+    guarded(m_result, QStringLiteral("Install"), QString(), [&] { m_pExtension->Install(m_host.window()); });
+    guarded(m_result, QStringLiteral("CreateProfile"), QString(), [&] { m_pPluginProfile = m_pExtension->CreateProfile(); });
     if (m_pPluginProfile)
         NTarsel::CSettings::GetProfileManager()->AddProfile(m_pPluginProfile);
     else
         fail(QStringLiteral("profile made"), QStringLiteral("CreateProfile made no profile"));
-    guarded(m_result, QStringLiteral("GetInfo"), [&] { m_pExtension->GetInfo(); });
-    guarded(m_result, QStringLiteral("GetVersion"), [&] { m_pExtension->GetVersion(); });
-    guarded(m_result, QStringLiteral("UpdateProfile"), [&] { m_pExtension->UpdateProfile(); });
+    guarded(m_result, QStringLiteral("GetInfo"), QString(), [&] { m_pExtension->GetInfo(); });
+    guarded(m_result, QStringLiteral("GetVersion"), QString(), [&] { m_pExtension->GetVersion(); });
+    guarded(m_result, QStringLiteral("UpdateProfile"), QString(), [&] { m_pExtension->UpdateProfile(); });
 
     for (QAction* action : m_host.profileToolBar()->actions()) {
         if (!before.contains(action) && (!m_pAnalysis || action->text() == QLatin1String("Analysis")))
@@ -432,10 +436,10 @@ bool CLifecycleRun::install(const ExtensionCreator& create)
 
     m_databases = m_options.databases;
     if (m_databases.isEmpty())
-        guarded(m_result, QStringLiteral("GetDbMap"), [&] { m_databases = m_pExtension->GetDbMap().keys(); });
+        guarded(m_result, QStringLiteral("GetDbMap"), QString(), [&] { m_databases = m_pExtension->GetDbMap().keys(); });
     for (const QString& database : m_databases) {
         bool access = false;
-        guarded(m_result, QStringLiteral("HasDbAccess"), [&] { access = m_pExtension->HasDbAccess(database); });
+        guarded(m_result, QStringLiteral("HasDbAccess"), QString(), [&] { access = m_pExtension->HasDbAccess(database); });
         if (!access)
             fail(QStringLiteral("database access"), QStringLiteral("HasDbAccess(\"%1\") is false").arg(database));
     }
@@ -472,7 +476,8 @@ void CLifecycleRun::chooseOtherTemplate(const SWindowView& before, int cycle, co
         QAction* entry = entries.at(cycle % entries.size());
         if (entry->isChecked())
             entry = entries.at((cycle + 1) % entries.size());
-        guarded(m_result, QStringLiteral("Choosing the template %1 %2").arg(entry->text(), when),
+        m_result.countTemplateChoice();
+        guarded(m_result, QStringLiteral("Choosing the template"), entry->text() + QLatin1Char(' ') + when,
                 [&] { entry->trigger(); });
     }
 }
@@ -483,7 +488,8 @@ void CLifecycleRun::chooseOtherSample(const QString& when)
         if (selector->count() < 2)
             continue;
         const int next = (selector->currentIndex() + 1) % selector->count();
-        guarded(m_result, QStringLiteral("Choosing the sample %1 %2").arg(selector->itemText(next), when),
+        m_result.countSampleChoice();
+        guarded(m_result, QStringLiteral("Choosing the sample"), selector->itemText(next) + QLatin1Char(' ') + when,
                 [&] { selector->setCurrentIndex(next); });
     }
 }
@@ -491,11 +497,17 @@ void CLifecycleRun::chooseOtherSample(const QString& when)
 void CLifecycleRun::runScenario(const SScenario& scenario)
 {
     const boost::shared_ptr<NDna::IProject> project = scenario.project;
-    guarded(m_result, QStringLiteral("SetProject with %1").arg(scenario.label), [&] {
+    guarded(m_result, QStringLiteral("SetProject"), QStringLiteral("with %1").arg(scenario.label), [&] {
         m_pExtension->SetProject(project);
         m_pExtension->UpdateActions();
     });
-    const SWindowView before = view(m_host, m_pAnalysis);
+    // The window as it was before the first entry of all; a project may only change
+    // whether the Analysis action can be used.
+    const SWindowView current = view(m_host, m_pAnalysis);
+    if (!m_pBaseline)
+        m_pBaseline = std::make_unique<SWindowView>(current);
+    SWindowView before = *m_pBaseline;
+    before.analysisUsable = current.analysisUsable;
     SCounts second;
 
     for (int cycle = 1; cycle <= scenario.cycles && m_pAnalysis; ++cycle) {
@@ -503,7 +515,7 @@ void CLifecycleRun::runScenario(const SScenario& scenario)
         if (scenario.project && scenario.project->GetSampleCount() > 1 && cycle > 1) {
             // The host picks another sample between analyses.
             scenario.project->SetSelectedSample(static_cast<int>((cycle - 1) % scenario.project->GetSampleCount()));
-            guarded(m_result, QStringLiteral("SetProject after choosing another sample %1").arg(when), [&] {
+            guarded(m_result, QStringLiteral("SetProject"), QStringLiteral("after choosing another sample %1").arg(when), [&] {
                 m_pExtension->SetProject(project);
                 m_pExtension->UpdateActions();
             });
@@ -515,7 +527,7 @@ void CLifecycleRun::runScenario(const SScenario& scenario)
             break;
         }
 
-        guarded(m_result, QStringLiteral("Triggering Analysis to enter analysis mode %1").arg(when),
+        guarded(m_result, QStringLiteral("Triggering Analysis to enter analysis mode"), when,
                 [&] { m_pAnalysis->trigger(); });
         if (m_host.window()->GetState() != NTarsel::MainWindowStateAnalysis) {
             if (scenario.mustEnter)
@@ -535,17 +547,17 @@ void CLifecycleRun::runScenario(const SScenario& scenario)
         if (scenario.measure)
             chooseOtherSample(when);
         if (scenario.measure && m_databases.size() > 1 && cycle == 3)
-            guarded(m_result, QStringLiteral("Loading the reference database %1 %2").arg(m_databases.at(1), when),
+            guarded(m_result, QStringLiteral("Loading the reference database"), m_databases.at(1) + QLatin1Char(' ') + when,
                     [&] { m_host.loadDatabase(m_databases.at(1)); });
         if (scenario.measure && m_databases.size() > 1 && cycle == 4)
-            guarded(m_result, QStringLiteral("Loading the reference database %1 %2").arg(m_databases.first(), when),
+            guarded(m_result, QStringLiteral("Loading the reference database"), m_databases.first() + QLatin1Char(' ') + when,
                     [&] { m_host.loadDatabase(m_databases.first()); });
 
         if (scenario.measure && cycle == scenario.cycles) {
             // The host may leave analysis mode itself, for instance to close the project.
-            guarded(m_result, QStringLiteral("ExitAnalyse %1").arg(when), [&] { m_pExtension->ExitAnalyse(); });
+            guarded(m_result, QStringLiteral("ExitAnalyse"), when, [&] { m_pExtension->ExitAnalyse(); });
         } else {
-            guarded(m_result, QStringLiteral("Triggering Analysis to leave analysis mode %1").arg(when),
+            guarded(m_result, QStringLiteral("Triggering Analysis to leave analysis mode"), when,
                     [&] { m_pAnalysis->trigger(); });
         }
         settle();
@@ -596,8 +608,13 @@ QStringList CLifecycleResult::failures() const
 QString CLifecycleResult::report() const
 {
     if (passed())
-        return QStringLiteral("The lifecycle check passed (%1 entries into analysis mode)").arg(m_nEntries);
-    return QStringLiteral("The lifecycle check found %1 failures:\n  ").arg(m_failures.size())
+        return QStringLiteral("The lifecycle check passed (%1 entries into analysis mode, %2 samples and %3 "
+                              "templates chosen)")
+            .arg(m_nEntries)
+            .arg(m_nSampleChoices)
+            .arg(m_nTemplateChoices);
+    return (m_failures.size() == 1 ? QStringLiteral("The lifecycle check found 1 failure:\n  ")
+                                   : QStringLiteral("The lifecycle check found %1 failures:\n  ").arg(m_failures.size()))
            + failures().join(QStringLiteral("\n  "));
 }
 

@@ -66,10 +66,15 @@ public:
     QString report() const;
     // Entries into analysis mode that succeeded.
     int entries() const { return m_nEntries; }
+    // Other samples and report templates chosen in analysis mode.
+    int sampleChoices() const { return m_nSampleChoices; }
+    int templateChoices() const { return m_nTemplateChoices; }
 
     // kind groups failures that repeat each cycle; only the first text of a kind is kept.
     void addFailure(const QString& kind, const QString& text);
     void countEntry() { ++m_nEntries; }
+    void countSampleChoice() { ++m_nSampleChoices; }
+    void countTemplateChoice() { ++m_nTemplateChoices; }
 
 private:
     struct SFailure
@@ -80,6 +85,8 @@ private:
     };
     QList<SFailure> m_failures;
     int m_nEntries = 0;
+    int m_nSampleChoices = 0;
+    int m_nTemplateChoices = 0;
 };
 
 using ExtensionCreator = std::function<NTarsel::NExtension::IExtension*()>;
