@@ -106,8 +106,8 @@ QString describe(const QObject* object)
     QString text = QLatin1String(object->metaObject()->className());
     if (!object->objectName().isEmpty())
         text += QStringLiteral(" \"%1\"").arg(object->objectName());
-    else if (const auto* label = qobject_cast<const QWidget*>(object); label && !label->windowTitle().isEmpty())
-        text += QStringLiteral(" \"%1\"").arg(label->windowTitle());
+    else if (const auto* widget = qobject_cast<const QWidget*>(object); widget && !widget->windowTitle().isEmpty())
+        text += QStringLiteral(" \"%1\"").arg(widget->windowTitle());
     return text;
 }
 
