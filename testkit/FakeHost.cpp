@@ -1,4 +1,4 @@
-#include "tests/support/TestHost.h"
+#include "testkit/FakeHost.h"
 
 #include "host/core/Application.h"
 #include "host/core/MainWindow.h"
@@ -7,17 +7,28 @@
 #include "host/core/Settings.h"
 #include "host/dna/Project.h"
 #include "host/dna/Settings.h"
+#include "testkit/ProjectBuilder.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QDockWidget>
 #include <QFile>
 #include <QLabel>
 #include <QSettings>
-#include <QStringList>
 #include <QToolBar>
 
 #include <boost/make_shared.hpp>
 
-CTestHost::CTestHost()
+namespace NTarsel {
+namespace NTestKit {
+
+namespace {
+
+const char* const c_sDefaultTemplate = "<h1>{{ PatientFIO }}</h1>\n<p>{{ Comment }}</p>\n";
+
+} // namespace
+
+CFakeHost::CFakeHost()
     : m_pWindow(std::make_unique<NTarsel::CMainWindow>())
     , m_pCentral(new QLabel(QStringLiteral("host view")))
     , m_pProfile(NTarsel::CreateProfile(QStringLiteral("Host profile")))
@@ -32,12 +43,12 @@ CTestHost::CTestHost()
     NTarsel::CSettings::GetProfileManager()->SetCurrentProfile(m_pProfile);
     NTarsel::CSettings::SetQSettings(
         boost::make_shared<QSettings>(path(QStringLiteral("host.ini")), QSettings::IniFormat));
-    NTarsel::CApplication::setCommonDataLocation(path(QStringLiteral("data")));
+    NTarsel::CApplication::setCommonDataLocation(dataLocation());
     NDna::SetSettings(boost::make_shared<NDna::CSettings>());
     NLog::SetLogger("", m_pLogger);
 }
 
-CTestHost::~CTestHost()
+CFakeHost::~CFakeHost()
 {
     NLog::SetLogger("", boost::shared_ptr<NLog::ILogger>());
     NDna::SetSettings(boost::shared_ptr<NDna::ISettings>());
@@ -46,38 +57,68 @@ CTestHost::~CTestHost()
     NTarsel::CSettings::GetProfileManager()->RemoveProfile(m_pProfile);
 }
 
-QString CTestHost::path(const QString& name) const
+QString CFakeHost::path(const QString& name) const
 {
     return name.isEmpty() ? m_root.path() : m_root.filePath(name);
 }
 
-boost::shared_ptr<NDna::CProject> CTestHost::project(const QStringList& sampleNames)
+QString CFakeHost::dataLocation() const
 {
-    auto result = boost::make_shared<NDna::CProject>();
-    result->SetProjectName("Test project");
-    for (const QString& name : sampleNames)
-        result->AddSample(name.toLocal8Bit().toStdString());
-    if (!sampleNames.isEmpty())
-        result->SetSelectedSample(0);
-    return result;
+    return path(QStringLiteral("data"));
 }
 
-QString CTestHost::addTemplate(const QString& locale, const QString& plugin, const QString& name,
-                               const QString& reportFile)
+boost::shared_ptr<NDna::CProject> CFakeHost::project(const QStringList& sampleNames)
+{
+    CProjectBuilder builder(QStringLiteral("Test project"));
+    for (const QString& name : sampleNames)
+        builder.sample(name);
+    return builder.build();
+}
+
+QString CFakeHost::addTemplate(const QString& locale, const QString& plugin, const QString& name,
+                               const QString& reportFile, const QString& text)
 {
     const QString directory =
-        QDir(path(QStringLiteral("data"))).filePath(QStringLiteral("reports/%1/%2/%3").arg(locale, plugin, name));
+        QDir(dataLocation()).filePath(QStringLiteral("reports/%1/%2/%3").arg(locale, plugin, name));
     QDir().mkpath(directory);
     QFile report(QDir(directory).filePath(reportFile));
     if (report.open(QIODevice::WriteOnly))
-        report.write("<h1>{{ PatientFIO }}</h1>\n<p>{{ Comment }}</p>\n");
+        report.write(text.isEmpty() ? QByteArray(c_sDefaultTemplate) : text.toUtf8());
     return directory;
 }
 
-void CTestHost::loadDatabase(const QString& database)
+bool CFakeHost::addData(const QString& folder)
+{
+    const QString source = QDir(folder).absolutePath();
+    if (!QFileInfo(source).isDir())
+        return false;
+    QDirIterator it(source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    bool copied = true;
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = dataLocation() + file.mid(source.size());
+        QFile::remove(target);
+        copied = QDir().mkpath(QFileInfo(target).path()) && QFile::copy(file, target) && copied;
+    }
+    return copied;
+}
+
+void CFakeHost::loadDatabase(const QString& database)
 {
     auto settings = boost::make_shared<NDna::CSettings>();
     settings->SetReferenceDatabase(database.toLocal8Bit().toStdString());
     NDna::SetSettings(settings);
     emit m_pWindow->dbLoaded();
 }
+
+QDockWidget* CFakeHost::addDock(const QString& title)
+{
+    auto* dock = new QDockWidget(title);
+    dock->setObjectName(title);
+    dock->setWidget(new QLabel(title));
+    m_pWindow->AddNormalDockWidget(Qt::BottomDockWidgetArea, dock);
+    return dock;
+}
+
+} // namespace NTestKit
+} // namespace NTarsel
