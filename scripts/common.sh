@@ -20,6 +20,8 @@ TARSEL_PACKAGES=(
     fonts-symbola
     fonts-alee
     poppler-utils
+    # The API documentation (scripts/check-docs.sh).
+    doxygen
 )
 
 tarsel_install_packages() {

@@ -12,35 +12,53 @@
 namespace NTarsel {
 namespace NExtension {
 
-// The table type that plug-ins hand to the report viewer: a name, column names and
-// rows of cells of any copyable type. Rows are stored as given, whatever their width.
-// The data set owns deep copies of everything. Since IDataSet has no virtual
-// destructor, a data set made by create() is destroyed through release().
+/// The table type that plug-ins hand to the report viewer: a name, column names and
+/// rows of cells of any copyable type.
+///
+/// Rows are stored as given, whatever their width. The data set owns deep copies of
+/// everything; copies are independent. Since IDataSet has no virtual destructor, a
+/// data set made by create() is destroyed through release(). A plug-in builds its
+/// tables in CBaseExtension::getDataSets:
+/// @code
+/// boost::shared_ptr<NFastReport::IDataSet> table = ReportDataSet::create("Findings", {"Gene", "Depth"});
+/// static_cast<ReportDataSet*>(table.get())->push_back({std::string("BRCA1"), 42});
+/// @endcode
+/// The viewer prints cells of text (std::string, const char*, QString), integers,
+/// double and float (two decimals), bool, char, QDate and QDateTime; an empty cell
+/// prints empty and a cell of any other type as <tt>[?]</tt>.
 class TARSEL_EXTENSION_EXPORT ReportDataSet final : public NFastReport::IDataSet
 {
 public:
+    /// An empty data set with copies of the name and the column names.
     ReportDataSet(const std::string& name, const std::vector<std::string>& columnNames);
+    /// A deep copy of name, column names and rows.
     ReportDataSet(const ReportDataSet& other);
+    /// Destroys the rows and every cell's value.
     ~ReportDataSet();
 
+    /// Replaces name, column names and rows by deep copies of those of other.
     ReportDataSet& operator=(const ReportDataSet& other);
 
-    // A new empty data set in a shared pointer whose deleter is release().
+    /// A new empty data set in a shared pointer whose deleter is release().
     static boost::shared_ptr<NFastReport::IDataSet> create(const std::string& name,
                                                            const std::vector<std::string>& columnNames);
-    // Destroys a data set made with new; null is ignored.
+    /// Destroys a data set made with new; null is ignored.
     static void release(ReportDataSet* dataSet);
 
-    // Appends a copy of row; a failed append leaves the data set as it was.
+    /// Appends a copy of row, of any width; a failed append leaves the data set as
+    /// it was.
     void push_back(const std::vector<boost::any>& row);
 
     const char* name() const override;
-    // Throws std::out_of_range for a column not below columnSize().
+    /// The name of a column; throws std::out_of_range for a column not below
+    /// columnSize().
     const char* columnName(unsigned int column) const override;
     unsigned int columnSize() const override;
     unsigned int rowSize() const override;
-    // A copy of the cell. Throws std::out_of_range for a row not below rowSize() or a
-    // column not below that row's own width.
+    /// A copy of the cell; an empty cell gives an empty value.
+    ///
+    /// Throws std::out_of_range for a row not below rowSize() or a column not below
+    /// that row's own width.
     boost::any value(unsigned int row, unsigned int column) const override;
 
 private:
