@@ -14,9 +14,9 @@ namespace NFuzz {
 
 namespace {
 
-int s_nArgc = 1;
-char s_sProgram[] = "fuzz";
-char* s_argv[] = {s_sProgram, nullptr};
+int g_nArgc = 1;
+char g_sProgram[] = "fuzz";
+char* g_argv[] = {g_sProgram, nullptr};
 
 void dropMessage(QtMsgType, const QMessageLogContext&, const QString&)
 {
@@ -38,9 +38,9 @@ void InitQt(bool widgets)
     if (widgets) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         // Lives until the process ends: libFuzzer never returns from its loop normally.
-        new QApplication(s_nArgc, s_argv);
+        new QApplication(g_nArgc, g_argv);
     } else {
-        new QCoreApplication(s_nArgc, s_argv);
+        new QCoreApplication(g_nArgc, g_argv);
     }
     if (!workDir().isValid())
         Fail("cannot create the temporary folder", workDir().errorString());

@@ -19,7 +19,7 @@
 
 namespace {
 
-std::vector<std::unique_ptr<NGenotyper::CReferenceTable> > s_panels;
+std::vector<std::unique_ptr<NGenotyper::CReferenceTable> > g_panels;
 
 void loadPanel(const char* name)
 {
@@ -28,7 +28,7 @@ void loadPanel(const char* name)
     auto panel = std::make_unique<NGenotyper::CReferenceTable>();
     if (!panel->load(path, &error))
         NFuzz::Fail("cannot read the reference panel", QString::fromStdString(error));
-    s_panels.push_back(std::move(panel));
+    g_panels.push_back(std::move(panel));
 }
 
 } // namespace
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (reader.meanDepth() < 0)
         NFuzz::Fail("a negative mean depth");
-    for (const auto& panel : s_panels) {
+    for (const auto& panel : g_panels) {
         const NGenotyper::CPanelResult result(reader, *panel);
         if (result.summary().findings != static_cast<int>(result.findings().size())
             || result.summary().variantsInFile != reader.recordCount())
