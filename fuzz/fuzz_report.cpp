@@ -180,6 +180,7 @@ void renderData(const QByteArray& input)
         rows.push_back(std::move(row));
     }
 
+    const std::size_t rowCount = rows.size();
     NFastReport::CFastReportWidget widget(nullptr);
     widget.SetReportPath(QDir(NFuzz::WorkFolder()).filePath(QStringLiteral("fixed/report.html")));
     widget.SetVariables(variables);
@@ -196,6 +197,10 @@ void renderData(const QByteArray& input)
     const QString patient = variables.value(QStringLiteral("PatientFIO"));
     if (mustAppear(patient) && !text.contains(patient))
         NFuzz::Fail("the report lacks the patient's name", patient);
+    // Variables named like the context's own entries must not shadow them.
+    const QString count = QStringLiteral("%1 findings").arg(rowCount);
+    if (rowCount > 0 && !text.contains(count))
+        NFuzz::Fail("the report does not count the data set's rows", count);
 }
 
 void renderTemplate(const QByteArray& input)
