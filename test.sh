@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything in a fresh folder and runs all tests.
 #   ./test.sh             the normal build, in build-tests/
 #   ./test.sh --sanitize  with AddressSanitizer, UndefinedBehaviorSanitizer and
-#                         LeakSanitizer (clang), in build-sanitize/
+#                         LeakSanitizer (clang), in build-sanitize/, with the fuzz targets
+#                         (run them with fuzz/run)
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/common.sh
@@ -12,7 +13,7 @@ options=(-DTARSEL_BUILD_TESTS=ON -DTARSEL_BUILD_BENCHMARKS=ON)
 if [ "${1:-}" = "--sanitize" ]; then
     folder=build-sanitize
     TARSEL_PACKAGES+=(clang libclang-rt-14-dev)
-    options=(-DTARSEL_BUILD_TESTS=ON -DTARSEL_BUILD_BENCHMARKS=OFF -DTARSEL_SANITIZE=ON
+    options=(-DTARSEL_BUILD_TESTS=ON -DTARSEL_BUILD_BENCHMARKS=OFF -DTARSEL_SANITIZE=ON -DTARSEL_BUILD_FUZZERS=ON
              -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
     tarsel_sanitizer_environment
     # Every round of the kill-mid-save tests starts a child; the normal run does 100

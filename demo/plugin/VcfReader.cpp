@@ -225,7 +225,8 @@ bool CVcfReader::read(const std::string& path, std::string* error)
         if (bcf_unpack(record.get(), BCF_UN_ALL) < 0)
             return fail(where + " is malformed: it cannot be unpacked");
         const char* chrom = bcf_seqname(header.get(), record.get());
-        if (!chrom || record->n_allele < 1)
+        // htslib takes an empty CHROM column as a chromosome named "".
+        if (!chrom || !*chrom || record->n_allele < 1)
             return fail(where + " is malformed: it lacks the chromosome or the reference allele");
         if (record->pos < 0)
             return fail(where + " (" + chrom + ") is malformed: its position is not a positive number");

@@ -163,6 +163,9 @@ bool CProjectFile::read(const std::string& path, CProject& project, std::string*
         const QJsonValue data = sample.value(QLatin1String("data"));
         if (!data.isUndefined() && !data.isString())
             return fail(QObject::tr("samples[%1].data must be a file path").arg(i));
+        // No file path holds a NUL; it would be cut there when the project is saved.
+        if (data.toString().contains(QChar(0)))
+            return fail(QObject::tr("samples[%1].data holds a NUL character, which no file path can").arg(i));
         std::string dataPath;
         if (!data.toString().isEmpty())
             dataPath = stringOf(QFile::encodeName(QDir::cleanPath(base.absoluteFilePath(data.toString()))));

@@ -695,6 +695,9 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
         sample.left(firstRecord) + "chr1\tabc" + sample.mid(sample.indexOf('\t', firstRecord + 5));
     QTest::newRow("position not a number") << badPosition
                                            << table << cardio << QStringList{"%VCF%", "record 1", "position"};
+    QTest::newRow("record with an empty chromosome") << vcfText("\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:40\n")
+                                                     << table << cardio
+                                                     << QStringList{"%VCF%", "record 1", "lacks the chromosome"};
     QTest::newRow("depth not a number") << vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:4x\n") << table
                                         << cardio << QStringList{"%VCF%", "record 1", "malformed"};
     QTest::newRow("unknown panel") << sample << table << "oncology-panel"

@@ -295,6 +295,11 @@ void tst_Project::brokenFileIsRefused_data()
     QTest::newRow("samples not a list") << true << head + "  \"samples\": {}\n}" << qint64(0) << QString();
     QTest::newRow("sample without name") << true << head + "  \"samples\": [{\"name\": \"A\"}, {\"data\": \"x\"}]\n}"
                                          << qint64(0) << QStringLiteral("samples[1]");
+    QTest::newRow("data path with NUL, cut short when saved")
+        << true << head + "  \"samples\": [{\"name\": \"C\", \"data\": \"/abs" + QByteArray(2, '\0') + "/c.vcf\"}]\n}"
+        << qint64(0) << QStringLiteral("samples[0].data holds a NUL");
+    QTest::newRow("data path with escaped NUL") << true << head + "  \"samples\": [{\"name\": \"C\", \"data\": \"a\\u0000b\"}]\n}"
+                                                << qint64(0) << QStringLiteral("samples[0].data holds a NUL");
     QTest::newRow("negative selection") << true << head + "  \"selectedSample\": -1\n}" << qint64(0) << QString();
     QTest::newRow("fractional selection") << true << head + "  \"selectedSample\": 0.5\n}" << qint64(0) << QString();
     QTest::newRow("variable not text") << true << head + "  \"reportVariables\": {\"Comment\": 5}\n}" << qint64(0)
