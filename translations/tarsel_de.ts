@@ -723,5 +723,9 @@
         <source>the file system took no more data</source>
         <translation>das Dateisystem nahm keine weiteren Daten an</translation>
     </message>
+    <message>
+        <source>samples[%1].data holds a NUL character, which no file path can</source>
+        <translation>samples[%1].data enthält ein NUL-Zeichen, das kein Dateipfad haben kann</translation>
+    </message>
 </context>
 </TS>
