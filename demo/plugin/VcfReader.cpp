@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <htslib/bgzf.h>
 #include <htslib/hts.h>
 #include <htslib/vcf.h>
 
@@ -82,6 +83,31 @@ std::string recordProblems(int errorCode)
             text += (text.empty() ? "" : ", ") + std::string(problem.text);
     }
     return text.empty() ? std::string("a field cannot be parsed") : "it has " + text;
+}
+
+// Far above the header of any real BCF file, which names its fields, contigs and samples.
+const quint32 c_nMaxBcfHeaderBytes = 64 * 1024 * 1024;
+
+// htslib allocates what a BCF file says its header text takes before it reads the
+// text, so a damaged length would ask for gigabytes. Empty when the length is
+// plausible, otherwise what is wrong. plainSize is the file's size when it is not
+// compressed, else -1.
+std::string bcfHeaderProblem(const std::string& path, qint64 plainSize)
+{
+    BGZF* file = bgzf_open(path.c_str(), "r");
+    if (!file)
+        return "cannot open the file";
+    // "BCF", the version (2 bytes), then the header text's length, little-endian.
+    unsigned char head[9];
+    const ssize_t got = bgzf_read(file, head, sizeof head);
+    bgzf_close(file);
+    if (got != static_cast<ssize_t>(sizeof head))
+        return "truncated: the file ends inside the BCF header";
+    const quint32 length = static_cast<quint32>(head[5]) | static_cast<quint32>(head[6]) << 8
+                           | static_cast<quint32>(head[7]) << 16 | static_cast<quint32>(head[8]) << 24;
+    if (length > c_nMaxBcfHeaderBytes || (plainSize >= 0 && length > plainSize - qint64(sizeof head)))
+        return "the header is damaged: it claims to be " + std::to_string(length) + " bytes long";
+    return std::string();
 }
 
 // A plain-text file cut short ends in the middle of a line, which htslib would
@@ -195,6 +221,13 @@ bool CVcfReader::read(const std::string& path, std::string* error)
         return fail("truncated: the compressed file lacks its end-of-file block");
     if (format->format == vcf && format->compression == no_compression && !endsWithLineBreak(fileName))
         return fail("truncated: the last line ends without a line break");
+
+    if (format->format == bcf) {
+        const std::string problem =
+            bcfHeaderProblem(path, format->compression == no_compression ? info.size() : qint64(-1));
+        if (!problem.empty())
+            return fail(problem);
+    }
 
     const HeaderPtr header(bcf_hdr_read(file.get()));
     if (!header)

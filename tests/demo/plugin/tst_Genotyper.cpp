@@ -698,6 +698,14 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
     QTest::newRow("record with an empty chromosome") << vcfText("\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:40\n")
                                                      << table << cardio
                                                      << QStringList{"%VCF%", "record 1", "lacks the chromosome"};
+    // htslib allocates the length a BCF header states before reading it.
+    const QByteArray bcf = QByteArray("BCF\x02\x02", 5);
+    QTest::newRow("BCF header claiming gigabytes") << bcf + QByteArray::fromHex("ffffff7f") + "##fileformat=VCFv4.2\n"
+                                                   << table << cardio
+                                                   << QStringList{"%VCF%", "header", "claims to be 2147483647 bytes"};
+    QTest::newRow("BCF header longer than the file") << bcf + QByteArray::fromHex("e8030000") + "##fileformat=VCFv4.2\n"
+                                                     << table << cardio
+                                                     << QStringList{"%VCF%", "header", "claims to be 1000 bytes"};
     QTest::newRow("depth not a number") << vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:4x\n") << table
                                         << cardio << QStringList{"%VCF%", "record 1", "malformed"};
     QTest::newRow("unknown panel") << sample << table << "oncology-panel"
