@@ -85,29 +85,68 @@ std::string recordProblems(int errorCode)
     return text.empty() ? std::string("a field cannot be parsed") : "it has " + text;
 }
 
-// Far above the header of any real BCF file, which names its fields, contigs and samples.
-const quint32 c_nMaxBcfHeaderBytes = 64 * 1024 * 1024;
+// Far above the header or record of any real BCF file.
+const quint32 c_nMaxBcfBlockBytes = 64 * 1024 * 1024;
 
-// htslib allocates what a BCF file says its header text takes before it reads the
-// text, so a damaged length would ask for gigabytes. Empty when the length is
-// plausible, otherwise what is wrong. plainSize is the file's size when it is not
-// compressed, else -1.
-std::string bcfHeaderProblem(const std::string& path, qint64 plainSize)
+struct SBgzfCloser
 {
-    BGZF* file = bgzf_open(path.c_str(), "r");
+    void operator()(BGZF* file) const { bgzf_close(file); }
+};
+
+quint32 littleEndian(const unsigned char* bytes)
+{
+    return static_cast<quint32>(bytes[0]) | static_cast<quint32>(bytes[1]) << 8 | static_cast<quint32>(bytes[2]) << 16
+           | static_cast<quint32>(bytes[3]) << 24;
+}
+
+// htslib allocates the lengths that a BCF file states for its header text and for
+// each record before it reads them, so a few damaged bytes would ask for gigabytes.
+// Walks the lengths and says what is wrong, or gives an empty text when each is
+// below c_nMaxBcfBlockBytes and, in an uncompressed file (plainSize is its size,
+// else -1), within the file. Where the file merely ends early, htslib says so later.
+std::string bcfLengthProblem(const std::string& path, qint64 plainSize)
+{
+    const std::unique_ptr<BGZF, SBgzfCloser> file(bgzf_open(path.c_str(), "r"));
     if (!file)
         return "cannot open the file";
-    // "BCF", the version (2 bytes), then the header text's length, little-endian.
+    // "BCF", the version (2 bytes), then the header text's length.
     unsigned char head[9];
-    const ssize_t got = bgzf_read(file, head, sizeof head);
-    bgzf_close(file);
-    if (got != static_cast<ssize_t>(sizeof head))
+    if (bgzf_read(file.get(), head, sizeof head) != static_cast<ssize_t>(sizeof head))
         return "truncated: the file ends inside the BCF header";
-    const quint32 length = static_cast<quint32>(head[5]) | static_cast<quint32>(head[6]) << 8
-                           | static_cast<quint32>(head[7]) << 16 | static_cast<quint32>(head[8]) << 24;
-    if (length > c_nMaxBcfHeaderBytes || (plainSize >= 0 && length > plainSize - qint64(sizeof head)))
-        return "the header is damaged: it claims to be " + std::to_string(length) + " bytes long";
-    return std::string();
+    qint64 offset = sizeof head;
+    auto fits = [&](quint64 length) {
+        return length <= c_nMaxBcfBlockBytes && (plainSize < 0 || offset + static_cast<qint64>(length) <= plainSize);
+    };
+    std::vector<char> scratch(64 * 1024);
+    auto skip = [&](quint64 length) {
+        for (quint64 left = length; left > 0;) {
+            const std::size_t chunk = static_cast<std::size_t>(std::min<quint64>(left, scratch.size()));
+            if (bgzf_read(file.get(), scratch.data(), chunk) != static_cast<ssize_t>(chunk))
+                return false;
+            left -= chunk;
+        }
+        offset += static_cast<qint64>(length);
+        return true;
+    };
+
+    const quint64 headerLength = littleEndian(head + 5);
+    if (!fits(headerLength))
+        return "the header is damaged: it claims to be " + std::to_string(headerLength) + " bytes long";
+    if (!skip(headerLength))
+        return std::string();
+    for (unsigned int record = 1;; ++record) {
+        // The lengths of the shared and of the per-sample part.
+        unsigned char sizes[8];
+        if (bgzf_read(file.get(), sizes, sizeof sizes) != static_cast<ssize_t>(sizeof sizes))
+            return std::string();
+        offset += sizeof sizes;
+        const quint64 length = quint64(littleEndian(sizes)) + littleEndian(sizes + 4);
+        if (!fits(length))
+            return "record " + std::to_string(record) + " is damaged: it claims to be " + std::to_string(length)
+                   + " bytes long";
+        if (!skip(length))
+            return std::string();
+    }
 }
 
 // A plain-text file cut short ends in the middle of a line, which htslib would
@@ -224,7 +263,7 @@ bool CVcfReader::read(const std::string& path, std::string* error)
 
     if (format->format == bcf) {
         const std::string problem =
-            bcfHeaderProblem(path, format->compression == no_compression ? info.size() : qint64(-1));
+            bcfLengthProblem(path, format->compression == no_compression ? info.size() : qint64(-1));
         if (!problem.empty())
             return fail(problem);
     }
