@@ -149,6 +149,25 @@ std::string bcfLengthProblem(const std::string& path, qint64 plainSize)
     }
 }
 
+// Whether the FORMAT field tag of record, when it has one, is stored as numbers. The
+// bcf_get_format_* functions end the whole program (exit) on a field stored in any
+// other way, which a damaged file can give them.
+bool storedAsNumbers(const bcf_hdr_t* header, bcf1_t* record, const char* tag)
+{
+    const bcf_fmt_t* field = bcf_get_fmt(header, record, tag);
+    if (!field)
+        return true;
+    switch (field->type) {
+    case BCF_BT_INT8:
+    case BCF_BT_INT16:
+    case BCF_BT_INT32:
+    case BCF_BT_FLOAT:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // A plain-text file cut short ends in the middle of a line, which htslib would
 // otherwise read as a short last record.
 bool endsWithLineBreak(const QString& fileName)
@@ -312,12 +331,17 @@ bool CVcfReader::read(const std::string& path, std::string* error)
         site.pos = static_cast<long long>(record->pos) + 1;
         site.ref = upper(record->d.allele[0]);
 
+        if (!storedAsNumbers(header.get(), record.get(), "GT"))
+            return fail(where + " (" + site.chrom + ":" + std::to_string(site.pos)
+                        + ") is malformed: its genotype (GT) is not a list of allele numbers");
         const int genotypeValues = bcf_get_genotypes(header.get(), record.get(), &genotypes.data, &genotypes.size);
         const int ploidy = genotypeValues > 0 ? genotypeValues / sampleCount : 0;
         if (ploidy > 0)
             site.genotype = genotypeText(genotypes.data, ploidy);
 
-        if (bcf_get_format_int32(header.get(), record.get(), "DP", &depths.data, &depths.size) > 0
+        // A depth that is not stored as a number is as good as none.
+        if (storedAsNumbers(header.get(), record.get(), "DP")
+            && bcf_get_format_int32(header.get(), record.get(), "DP", &depths.data, &depths.size) > 0
             && depths.data[0] != bcf_int32_missing && depths.data[0] != bcf_int32_vector_end) {
             if (depths.data[0] < 0)
                 return fail(where + " (" + site.chrom + ":" + std::to_string(site.pos) + ") has a negative depth");

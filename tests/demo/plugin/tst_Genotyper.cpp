@@ -774,6 +774,10 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
     QTest::newRow("BCF record claiming gigabytes")
         << bcf + QByteArray::fromHex("47000000") + bcfHeader + QByteArray::fromHex("ffffff7f00000000") + "chr1"
         << table << cardio << QStringList{"%VCF%", "record 1", "claims to be 2147483647 bytes"};
+    // htslib ends the program when asked for a genotype it stored as text.
+    QTest::newRow("genotype stored as text ended the program")
+        << vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\t:GT\t8\n") << table << cardio
+        << QStringList{"%VCF%", "record 1", "genotype (GT)"};
     QTest::newRow("depth not a number") << vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:4x\n") << table
                                         << cardio << QStringList{"%VCF%", "record 1", "malformed"};
     QTest::newRow("unknown panel") << sample << table << "oncology-panel"
