@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <htslib/bgzf.h>
 #include <htslib/hts.h>
 #include <htslib/vcf.h>
 
@@ -82,6 +83,89 @@ std::string recordProblems(int errorCode)
             text += (text.empty() ? "" : ", ") + std::string(problem.text);
     }
     return text.empty() ? std::string("a field cannot be parsed") : "it has " + text;
+}
+
+// Far above the header or record of any real BCF file.
+const quint32 c_nMaxBcfBlockBytes = 64 * 1024 * 1024;
+
+struct SBgzfCloser
+{
+    void operator()(BGZF* file) const { bgzf_close(file); }
+};
+
+quint32 littleEndian(const unsigned char* bytes)
+{
+    return static_cast<quint32>(bytes[0]) | static_cast<quint32>(bytes[1]) << 8 | static_cast<quint32>(bytes[2]) << 16
+           | static_cast<quint32>(bytes[3]) << 24;
+}
+
+// htslib allocates the lengths that a BCF file states for its header text and for
+// each record before it reads them, so a few damaged bytes would ask for gigabytes.
+// Walks the lengths and says what is wrong, or gives an empty text when each is
+// below c_nMaxBcfBlockBytes and, in an uncompressed file (plainSize is its size,
+// else -1), within the file. Where the file merely ends early, htslib says so later.
+std::string bcfLengthProblem(const std::string& path, qint64 plainSize)
+{
+    const std::unique_ptr<BGZF, SBgzfCloser> file(bgzf_open(path.c_str(), "r"));
+    if (!file)
+        return "cannot open the file";
+    // "BCF", the version (2 bytes), then the header text's length.
+    unsigned char head[9];
+    if (bgzf_read(file.get(), head, sizeof head) != static_cast<ssize_t>(sizeof head))
+        return "truncated: the file ends inside the BCF header";
+    qint64 offset = sizeof head;
+    auto fits = [&](quint64 length) {
+        return length <= c_nMaxBcfBlockBytes && (plainSize < 0 || offset + static_cast<qint64>(length) <= plainSize);
+    };
+    std::vector<char> scratch(64 * 1024);
+    auto skip = [&](quint64 length) {
+        for (quint64 left = length; left > 0;) {
+            const std::size_t chunk = static_cast<std::size_t>(std::min<quint64>(left, scratch.size()));
+            if (bgzf_read(file.get(), scratch.data(), chunk) != static_cast<ssize_t>(chunk))
+                return false;
+            left -= chunk;
+        }
+        offset += static_cast<qint64>(length);
+        return true;
+    };
+
+    const quint64 headerLength = littleEndian(head + 5);
+    if (!fits(headerLength))
+        return "the header is damaged: it claims to be " + std::to_string(headerLength) + " bytes long";
+    if (!skip(headerLength))
+        return std::string();
+    for (unsigned int record = 1;; ++record) {
+        // The lengths of the shared and of the per-sample part.
+        unsigned char sizes[8];
+        if (bgzf_read(file.get(), sizes, sizeof sizes) != static_cast<ssize_t>(sizeof sizes))
+            return std::string();
+        offset += sizeof sizes;
+        const quint64 length = quint64(littleEndian(sizes)) + littleEndian(sizes + 4);
+        if (!fits(length))
+            return "record " + std::to_string(record) + " is damaged: it claims to be " + std::to_string(length)
+                   + " bytes long";
+        if (!skip(length))
+            return std::string();
+    }
+}
+
+// Whether the FORMAT field tag of record, when it has one, is stored as numbers. The
+// bcf_get_format_* functions end the whole program (exit) on a field stored in any
+// other way, which a damaged file can give them.
+bool storedAsNumbers(const bcf_hdr_t* header, bcf1_t* record, const char* tag)
+{
+    const bcf_fmt_t* field = bcf_get_fmt(header, record, tag);
+    if (!field)
+        return true;
+    switch (field->type) {
+    case BCF_BT_INT8:
+    case BCF_BT_INT16:
+    case BCF_BT_INT32:
+    case BCF_BT_FLOAT:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // A plain-text file cut short ends in the middle of a line, which htslib would
@@ -196,6 +280,13 @@ bool CVcfReader::read(const std::string& path, std::string* error)
     if (format->format == vcf && format->compression == no_compression && !endsWithLineBreak(fileName))
         return fail("truncated: the last line ends without a line break");
 
+    if (format->format == bcf) {
+        const std::string problem =
+            bcfLengthProblem(path, format->compression == no_compression ? info.size() : qint64(-1));
+        if (!problem.empty())
+            return fail(problem);
+    }
+
     const HeaderPtr header(bcf_hdr_read(file.get()));
     if (!header)
         return fail("the header is damaged or incomplete (a VCF header ends with the #CHROM line)");
@@ -240,12 +331,17 @@ bool CVcfReader::read(const std::string& path, std::string* error)
         site.pos = static_cast<long long>(record->pos) + 1;
         site.ref = upper(record->d.allele[0]);
 
+        if (!storedAsNumbers(header.get(), record.get(), "GT"))
+            return fail(where + " (" + site.chrom + ":" + std::to_string(site.pos)
+                        + ") is malformed: its genotype (GT) is not a list of allele numbers");
         const int genotypeValues = bcf_get_genotypes(header.get(), record.get(), &genotypes.data, &genotypes.size);
         const int ploidy = genotypeValues > 0 ? genotypeValues / sampleCount : 0;
         if (ploidy > 0)
             site.genotype = genotypeText(genotypes.data, ploidy);
 
-        if (bcf_get_format_int32(header.get(), record.get(), "DP", &depths.data, &depths.size) > 0
+        // A depth that is not stored as a number is as good as none.
+        if (storedAsNumbers(header.get(), record.get(), "DP")
+            && bcf_get_format_int32(header.get(), record.get(), "DP", &depths.data, &depths.size) > 0
             && depths.data[0] != bcf_int32_missing && depths.data[0] != bcf_int32_vector_end) {
             if (depths.data[0] < 0)
                 return fail(where + " (" + site.chrom + ":" + std::to_string(site.pos) + ") has a negative depth");

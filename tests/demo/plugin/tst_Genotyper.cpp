@@ -22,6 +22,7 @@
 #include <boost/make_shared.hpp>
 
 #include <htslib/bgzf.h>
+#include <htslib/vcf.h>
 
 #include <cstdio>
 #include <stdexcept>
@@ -224,6 +225,35 @@ public:
     }
 };
 
+// Writes the records of the VCF file at from as BCF to to (mode "wb" compressed, "wbu" plain).
+bool convertToBcf(const QString& from, const QString& to, const char* mode)
+{
+    htsFile* in = hts_open(local(from).c_str(), "r");
+    htsFile* out = hts_open(local(to).c_str(), mode);
+    bcf_hdr_t* header = in ? bcf_hdr_read(in) : nullptr;
+    bcf1_t* record = bcf_init();
+    bool written = in && out && header && record && bcf_hdr_write(out, header) == 0;
+    int status = 0;
+    while (written && (status = bcf_read(in, header, record)) == 0)
+        written = bcf_write(out, header, record) == 0;
+    written = written && status == -1;
+    bcf_destroy(record);
+    if (header)
+        bcf_hdr_destroy(header);
+    if (in)
+        hts_close(in);
+    return out && hts_close(out) == 0 && written;
+}
+
+QStringList callTexts(const NGenotyper::CVcfReader& reader)
+{
+    QStringList texts;
+    for (const NGenotyper::SVariantCall& call : reader.calls())
+        texts << QString::fromStdString(call.chrom + ":" + std::to_string(call.pos) + " " + call.ref + ">" + call.alt
+                                        + " " + call.genotype + " " + std::to_string(call.depth));
+    return texts;
+}
+
 } // namespace
 
 class TestGenotyper : public QObject
@@ -239,6 +269,8 @@ private slots:
     void summaryMatchesTheFiles();
     void switchingSampleAnalysesTheOtherFile();
     void everyKnownVariantIsFoundInSeverityOrder();
+    void bcfReadsLikeVcf_data();
+    void bcfReadsLikeVcf();
     void genotypeCalls_data();
     void genotypeCalls();
     void matchingNeedsSiteAllelesAndCarrier_data();
@@ -471,6 +503,38 @@ void TestGenotyper::everyKnownVariantIsFoundInSeverityOrder()
     QCOMPARE(result.status(), std::string("Pathogenic variant found"));
 }
 
+void TestGenotyper::bcfReadsLikeVcf_data()
+{
+    QTest::addColumn<QString>("sample");
+    QTest::addColumn<QByteArray>("mode");
+    for (const QString& sample : {QStringLiteral("DR2612-01"), QStringLiteral("DR2612-03")}) {
+        QTest::newRow(qPrintable(sample + " compressed")) << sample << QByteArray("wb");
+        QTest::newRow(qPrintable(sample + " plain")) << sample << QByteArray("wbu");
+    }
+}
+
+// The lengths a BCF file states are checked before htslib trusts them; a sound file
+// must still pass whole.
+void TestGenotyper::bcfReadsLikeVcf()
+{
+    QFETCH(QString, sample);
+    QFETCH(QByteArray, mode);
+    QTemporaryDir folder;
+    const QString vcf = shipped(QStringLiteral("project/samples/%1.vcf").arg(sample));
+    const QString bcf = folder.filePath(QStringLiteral("sample.bcf"));
+    QVERIFY(convertToBcf(vcf, bcf, mode.constData()));
+
+    NGenotyper::CVcfReader fromVcf;
+    NGenotyper::CVcfReader fromBcf;
+    std::string error;
+    QVERIFY2(fromVcf.read(local(vcf), &error), error.c_str());
+    QVERIFY2(fromBcf.read(local(bcf), &error), error.c_str());
+    QVERIFY(fromBcf.recordCount() >= 10);
+    QCOMPARE(fromBcf.recordCount(), fromVcf.recordCount());
+    QCOMPARE(callTexts(fromBcf), callTexts(fromVcf));
+    QCOMPARE(fromBcf.sampleName(), fromVcf.sampleName());
+}
+
 void TestGenotyper::genotypeCalls_data()
 {
     QTest::addColumn<QByteArray>("record");
@@ -698,6 +762,22 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
     QTest::newRow("record with an empty chromosome") << vcfText("\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:40\n")
                                                      << table << cardio
                                                      << QStringList{"%VCF%", "record 1", "lacks the chromosome"};
+    // htslib allocates the length a BCF header states before reading it.
+    const QByteArray bcf = QByteArray("BCF\x02\x02", 5);
+    QTest::newRow("BCF header claiming gigabytes") << bcf + QByteArray::fromHex("ffffff7f") + "##fileformat=VCFv4.2\n"
+                                                   << table << cardio
+                                                   << QStringList{"%VCF%", "header", "claims to be 2147483647 bytes"};
+    QTest::newRow("BCF header longer than the file") << bcf + QByteArray::fromHex("e8030000") + "##fileformat=VCFv4.2\n"
+                                                     << table << cardio
+                                                     << QStringList{"%VCF%", "header", "claims to be 1000 bytes"};
+    const QByteArray bcfHeader("##fileformat=VCFv4.2\n#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tS1\n", 71);
+    QTest::newRow("BCF record claiming gigabytes")
+        << bcf + QByteArray::fromHex("47000000") + bcfHeader + QByteArray::fromHex("ffffff7f00000000") + "chr1"
+        << table << cardio << QStringList{"%VCF%", "record 1", "claims to be 2147483647 bytes"};
+    // htslib ends the program when asked for a genotype it stored as text.
+    QTest::newRow("genotype stored as text ended the program")
+        << vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\t:GT\t8\n") << table << cardio
+        << QStringList{"%VCF%", "record 1", "genotype (GT)"};
     QTest::newRow("depth not a number") << vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:4x\n") << table
                                         << cardio << QStringList{"%VCF%", "record 1", "malformed"};
     QTest::newRow("unknown panel") << sample << table << "oncology-panel"
