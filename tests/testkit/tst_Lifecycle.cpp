@@ -23,6 +23,14 @@ using NTarsel::NTestKit::CheckLifecycle;
 using NTarsel::NTestKit::CLifecycleResult;
 using NTarsel::NTestKit::SLifecycleOptions;
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TARSEL_ADDRESS_SANITIZER
+#endif
+#elif defined(__SANITIZE_ADDRESS__)
+#define TARSEL_ADDRESS_SANITIZER
+#endif
+
 namespace {
 
 // The ways a plug-in can go wrong that the lifecycle check must catch.
@@ -233,6 +241,13 @@ void TestLifecycle::catchesEachFault()
 {
     QFETCH(EFault, fault);
     QFETCH(QString, expected);
+#ifdef TARSEL_ADDRESS_SANITIZER
+    // These exceptions leave through the Analysis action's or a menu entry's signal,
+    // which Qt does not support: Qt's frames leak what they held on the way out, so
+    // the leak check of a sanitized build would fail on Qt, not on the kit.
+    if (fault == FaultThrowOnEntering || fault == FaultThrowOnLeaving || fault == FaultThrowOnTemplateChoice)
+        QSKIP("throws through Qt's signal dispatch; checked in the build without sanitizers");
+#endif
 
     const CLifecycleResult result = CheckLifecycle([fault] { return new CFaultyExtension(fault); });
 
