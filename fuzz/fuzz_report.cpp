@@ -13,6 +13,7 @@
 // say why, and never show a file from outside its folder.
 #include "fuzz/FuzzSupport.h"
 
+#include "extension/report/ReportDataSet.h"
 #include "host/report/DataSet.h"
 #include "host/report/FastReportWidget.h"
 
@@ -27,7 +28,6 @@
 #include <QString>
 
 #include <boost/any.hpp>
-#include <boost/make_shared.hpp>
 
 #include <cstddef>
 #include <cstdint>
@@ -57,30 +57,15 @@ const char* const c_sIncludedFile =
 
 const char* const c_sStyleSheet = "th { color: #1f4e6b; } td { color: #202020; }\n";
 
-// A data set of rows held in memory; value() throws std::out_of_range past a row's
-// end, as the host's vector-backed data sets do.
-class CDataSet final : public NFastReport::IDataSet
+// A data set as plug-ins hand it over: the library's ReportDataSet with the rows given.
+boost::shared_ptr<NFastReport::IDataSet> dataSet(const std::string& name, const std::vector<std::string>& columns,
+                                                 const std::vector<std::vector<boost::any> >& rows)
 {
-public:
-    CDataSet(std::string name, std::vector<std::string> columns, std::vector<std::vector<boost::any> > rows)
-        : m_sName(std::move(name))
-        , m_columns(std::move(columns))
-        , m_rows(std::move(rows))
-    {
-    }
-    ~CDataSet() = default;
-
-    const char* name() const override { return m_sName.c_str(); }
-    const char* columnName(unsigned int column) const override { return m_columns.at(column).c_str(); }
-    unsigned int columnSize() const override { return static_cast<unsigned int>(m_columns.size()); }
-    unsigned int rowSize() const override { return static_cast<unsigned int>(m_rows.size()); }
-    boost::any value(unsigned int row, unsigned int column) const override { return m_rows.at(row).at(column); }
-
-private:
-    std::string m_sName;
-    std::vector<std::string> m_columns;
-    std::vector<std::vector<boost::any> > m_rows;
-};
+    const boost::shared_ptr<NFastReport::IDataSet> result = NTarsel::NExtension::ReportDataSet::create(name, columns);
+    for (const std::vector<boost::any>& row : rows)
+        static_cast<NTarsel::NExtension::ReportDataSet*>(result.get())->push_back(row);
+    return result;
+}
 
 struct SUnshowable
 {
@@ -117,11 +102,11 @@ QString valueOf(const QByteArray& field)
 
 std::list<boost::shared_ptr<NFastReport::IDataSet> > fixedDataSets()
 {
-    return {boost::make_shared<CDataSet>(
+    return {dataSet(
                 "Findings", std::vector<std::string>{"Gene", "Depth", "Classification"},
                 std::vector<std::vector<boost::any> >{{std::string("MYH7"), 42, std::string("Pathogenic")},
                                                       {std::string("TTN"), 3.5, std::string("Benign")}}),
-            boost::make_shared<CDataSet>("Summary", std::vector<std::string>{"Metric", "Value"},
+            dataSet("Summary", std::vector<std::string>{"Metric", "Value"},
                                          std::vector<std::vector<boost::any> >{{std::string("Findings"), 2}})};
 }
 
@@ -186,9 +171,9 @@ void renderData(const QByteArray& input)
     widget.SetVariables(variables);
     widget.SetMemoColors({{QStringLiteral("Pathogenic"), QColor(0xf4, 0xb6, 0xb6)},
                           {QStringLiteral("Benign"), QColor(0xc8, 0xe6, 0xc9)}});
-    widget.SetDataSets({boost::make_shared<CDataSet>(
+    widget.SetDataSets({dataSet(
                             "Findings", std::vector<std::string>{"Gene", "Depth", "Classification"}, std::move(rows)),
-                        boost::make_shared<CDataSet>("Summary", std::vector<std::string>{"Metric", "Value"},
+                        dataSet("Summary", std::vector<std::string>{"Metric", "Value"},
                                                      std::vector<std::vector<boost::any> >{})});
     render(&widget);
     if (!widget.HasReport())
