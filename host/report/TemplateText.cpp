@@ -40,28 +40,42 @@ bool isIntermediateTag(const QString& tag)
     return tag == QLatin1String("elif") || tag == QLatin1String("else") || tag == QLatin1String("empty");
 }
 
-// Splits a tag's content at spaces outside quotes, as Grantlee does.
-QStringList smartSplit(const QString& content)
+// Splits text at the characters for which isSeparator holds, where they stand
+// outside quotes; empty parts are kept only when keepEmpty is set.
+template <class Separator>
+QStringList splitOutsideQuotes(const QString& text, Separator isSeparator, bool keepEmpty)
 {
-    QStringList words;
-    QString word;
+    QStringList parts;
+    QString part;
     QChar quote;
-    for (const QChar c : content) {
-        if (quote.isNull() && c.isSpace()) {
-            if (!word.isEmpty())
-                words << word;
-            word.clear();
+    for (const QChar c : text) {
+        if (quote.isNull() && isSeparator(c)) {
+            if (keepEmpty || !part.isEmpty())
+                parts << part;
+            part.clear();
             continue;
         }
         if (quote.isNull() && (c == QLatin1Char('"') || c == QLatin1Char('\'')))
             quote = c;
         else if (c == quote)
             quote = QChar();
-        word += c;
+        part += c;
     }
-    if (!word.isEmpty())
-        words << word;
-    return words;
+    if (keepEmpty || !part.isEmpty())
+        parts << part;
+    return parts;
+}
+
+// Splits text at separator where it stands outside quotes.
+QStringList splitOutsideQuotes(const QString& text, QChar separator)
+{
+    return splitOutsideQuotes(text, [separator](QChar c) { return c == separator; }, true);
+}
+
+// Splits a tag's content at spaces outside quotes, as Grantlee does.
+QStringList smartSplit(const QString& content)
+{
+    return splitOutsideQuotes(content, [](QChar c) { return c.isSpace(); }, false);
 }
 
 bool unquote(const QString& word, QString* text)
@@ -77,28 +91,6 @@ QString withoutLineNumbers(const QString& message)
 {
     static const QRegularExpression number(QStringLiteral("line \\d+"));
     return QString(message).replace(number, QStringLiteral("line"));
-}
-
-// Splits text at separator where it stands outside quotes.
-QStringList splitOutsideQuotes(const QString& text, QChar separator)
-{
-    QStringList parts;
-    QString part;
-    QChar quote;
-    for (const QChar c : text) {
-        if (quote.isNull() && c == separator) {
-            parts << part;
-            part.clear();
-            continue;
-        }
-        if (quote.isNull() && (c == QLatin1Char('"') || c == QLatin1Char('\'')))
-            quote = c;
-        else if (c == quote)
-            quote = QChar();
-        part += c;
-    }
-    parts << part;
-    return parts;
 }
 
 // The lookup ("Name.part") a value in a tag or a filter argument reads; empty for
