@@ -21,12 +21,27 @@ QString CVariables::c_sOrganizationName = QStringLiteral("OrganizationName");
 QString CVariables::c_sComment = QStringLiteral("Comment");
 QString CVariables::c_sPatientBirthday = QStringLiteral("PatientBirthDay");
 QString CVariables::c_sOrganizationPhone = QStringLiteral("OrganizationPhone");
+QString CVariables::c_sReportable = QStringLiteral("Reportable");
 
 const int CVariables::c_nSampleTypeHistorySize;
 
 QString CVariables::sampleTypeHistory(int index)
 {
     return QStringLiteral("%1%2").arg(c_sSampleType).arg(index);
+}
+
+QStringList CVariables::names()
+{
+    QStringList result;
+    for (const QString* name :
+         {&c_sPatientSex, &c_sClinicName, &c_sPhysician, &c_sClinicDepartment, &c_sDate, &c_sProjectPath,
+          &c_sCaseRecordNum, &c_sSampleType, &c_sNumberOfSample, &c_sPatientID, &c_sOrganizationAddress,
+          &c_sSampleDate, &c_sAnalysisStatus, &c_sPatientFIO, &c_sOrganizationName, &c_sComment,
+          &c_sPatientBirthday, &c_sOrganizationPhone})
+        result << *name;
+    for (int index = 0; index < c_nSampleTypeHistorySize; ++index)
+        result << sampleTypeHistory(index);
+    return result;
 }
 
 } // namespace NExtension

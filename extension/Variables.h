@@ -4,6 +4,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 namespace NTarsel {
 namespace NExtension {
@@ -65,6 +66,15 @@ public:
     static const int c_nSampleTypeHistorySize = 10;
     /// The name of history entry index (0 to 9): "SampleType0" to "SampleType9".
     static QString sampleTypeHistory(int index);
+    /// Every name above and the ten history names, in the order of this class.
+    static QStringList names();
+
+    /// "Reportable": set by a plug-in's analysis to "yes" when its result may be
+    /// reported as it stands, or to "no" when the data cannot support a result (too
+    /// little depth, positions not covered, ...); #c_sAnalysisStatus then says why,
+    /// and a host must not present the report as a result. Not one of names(): the
+    /// analysis sets it, nobody else.
+    static QString c_sReportable;
 
     /// Holds no data: assignment copies nothing.
     CVariables& operator=(const CVariables&) { return *this; }

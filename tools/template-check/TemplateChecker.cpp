@@ -32,18 +32,7 @@ bool isAbsolute(const QString& url)
 
 QStringList CTemplateChecker::CommonVariables()
 {
-    QStringList names;
-    for (const QString* name :
-         {&CVariables::c_sPatientSex, &CVariables::c_sClinicName, &CVariables::c_sPhysician,
-          &CVariables::c_sClinicDepartment, &CVariables::c_sDate, &CVariables::c_sProjectPath,
-          &CVariables::c_sCaseRecordNum, &CVariables::c_sSampleType, &CVariables::c_sNumberOfSample,
-          &CVariables::c_sPatientID, &CVariables::c_sOrganizationAddress, &CVariables::c_sSampleDate,
-          &CVariables::c_sAnalysisStatus, &CVariables::c_sPatientFIO, &CVariables::c_sOrganizationName,
-          &CVariables::c_sComment, &CVariables::c_sPatientBirthday, &CVariables::c_sOrganizationPhone})
-        names << *name;
-    for (int index = 0; index < CVariables::c_nSampleTypeHistorySize; ++index)
-        names << CVariables::sampleTypeHistory(index);
-    return names;
+    return CVariables::names();
 }
 
 std::vector<SFinding> CTemplateChecker::Check(const QString& reportPath, const CTemplateNames& names)
