@@ -183,6 +183,11 @@ QString CBaseExtension::GetVersion() const
     return QObject::tr("Base Plugin 1.1");
 }
 
+QString CBaseExtension::VariablesFilePath() const
+{
+    return variablesFilePath(m_sConfigFile);
+}
+
 const QMap<QString, std::pair<unsigned int, bool> >& CBaseExtension::GetDbMap() const
 {
     return m_dbMap;

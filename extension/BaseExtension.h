@@ -95,6 +95,11 @@ public:
     /// thrown.
     virtual void EnterAnalyse();
 
+    /// The absolute path of the variables file: the second constructor text
+    /// resolved against the application's folder. A host uses it to keep its own
+    /// output from ever replacing it.
+    QString VariablesFilePath() const;
+
 signals:
     /// Emitted after each attempt to enter or leave analysis mode through the
     /// "Analysis" action, a failed one included. Install connects it to the main

@@ -1,6 +1,10 @@
 #include "demo/host/DemoHost.h"
 
+#include "common/OutputFile.h"
+#include "common/SaveFile.h"
+#include "extension/BaseExtension.h"
 #include "extension/IExtension.h"
+#include "extension/Variables.h"
 #include "host/core/Application.h"
 #include "host/core/MainWindow.h"
 #include "host/core/Profile.h"
@@ -11,11 +15,15 @@
 #include "host/dna/Settings.h"
 #include "host/log/Logger.h"
 #include "host/report/FastReportWidget.h"
+#include "tools/template-check/TemplateNames.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,6 +32,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -37,6 +46,8 @@
 #include <boost/make_shared.hpp>
 
 #include <exception>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -99,7 +110,112 @@ private:
     boost::shared_ptr<NLog::ILogger> m_pNext;
 };
 
+// Passes log entries on and keeps the errors written since the last Take, so that
+// a batch can say in its manifest why a sample failed.
+class CErrorKeeper : public NLog::ILogger
+{
+public:
+    explicit CErrorKeeper(boost::shared_ptr<NLog::ILogger> next)
+        : m_pNext(std::move(next))
+    {
+    }
+
+    void Log(const std::string& message, int level, int, const std::string& source, int line) override
+    {
+        if (m_pNext)
+            m_pNext->Log(message, level, 0, source, line);
+        if (level == 1)
+            m_errors << fromLocal(message);
+    }
+
+    QStringList Take()
+    {
+        QStringList errors;
+        errors.swap(m_errors);
+        return errors;
+    }
+
+private:
+    boost::shared_ptr<NLog::ILogger> m_pNext;
+    QStringList m_errors;
+};
+
+// The number of single-character edits between two names, letter case aside.
+int editDistance(const QString& left, const QString& right)
+{
+    const QString a = left.toCaseFolded();
+    const QString b = right.toCaseFolded();
+    std::vector<int> row(size_t(b.size()) + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        row[size_t(j)] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int above = row[size_t(j)];
+            row[size_t(j)] = std::min({above + 1, row[size_t(j) - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[size_t(b.size())];
+}
+
+typedef QPair<quint64, quint64> FileId;
+
+// The device and inode of an existing file, so that a hard link or a second path
+// to an input is known for what it is.
+bool fileId(const QString& path, FileId* id)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return false;
+    *id = FileId(quint64(status.st_dev), quint64(status.st_ino));
+    return true;
+}
+
+// Far more files than a data folder of templates and reference tables holds.
+const int c_nMaxInputFiles = 100000;
+
+// A manifest field on one line of its own column.
+QString manifestField(QString text)
+{
+    for (QChar& c : text) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    }
+    return text.simplified();
+}
+
+QString sha256Of(const QString& path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return QString();
+    return QString::fromLatin1(hash.result().toHex());
+}
+
 } // namespace
+
+// One report a headless run writes: the sample, the file name chosen for it and
+// the checked file it replaces.
+struct CDemoHost::SPlannedReport
+{
+    int sample = 0;
+    QString fileName;
+    QString target;
+};
+
+// What became of one planned report.
+struct CDemoHost::SOutcome
+{
+    int status = DemoExitFailed;
+    // "reportable", "not reportable", "failed" or, before the sample's turn, "pending".
+    QString outcome = QStringLiteral("pending");
+    QString reason;
+    QString sha256;
+    QString time;
+};
 
 CDemoHost::CDemoHost()
     : m_pWindow(std::make_unique<NTarsel::CMainWindow>())
@@ -249,8 +365,10 @@ void CDemoHost::reportProblem(const QString& message)
         QMessageBox::warning(m_pWindow.get(), QObject::tr("Analysis"), message);
 }
 
-bool CDemoHost::Prepare(const SDemoOptions& options, QStringList* errors)
+bool CDemoHost::Prepare(const SDemoOptions& options, QStringList* errors, int* status)
 {
+    if (status)
+        *status = DemoExitFailed;
     m_sDataDir = options.dataDir.isEmpty() ? QStringLiteral(TARSEL_DEMO_DATA_DIR) : options.dataDir;
     if (!QFileInfo(m_sDataDir).isDir()) {
         errors->append(QObject::tr("The data folder %1 does not exist").arg(m_sDataDir));
@@ -270,11 +388,17 @@ bool CDemoHost::Prepare(const SDemoOptions& options, QStringList* errors)
                                                 : QObject::tr("No plug-in named %1 in %2").arg(options.plugin, pluginDir));
         return false;
     }
+    QString error;
+    if (!checkVariableNames(options, &error)) {
+        errors->append(error);
+        if (status)
+            *status = DemoExitUsage;
+        return false;
+    }
     installExtensions();
 
     const QString project =
         options.project.isEmpty() ? QDir(m_sDataDir).filePath(QStringLiteral("project/demo.tproj")) : options.project;
-    QString error;
     if (!openProject(project, &error)) {
         errors->append(error);
         return false;
@@ -299,8 +423,7 @@ bool CDemoHost::Prepare(const SDemoOptions& options, QStringList* errors)
     setProjectInPlugins();
 
     if (!options.templateName.isEmpty()) {
-        const QDir templates(QDir(m_sDataDir).filePath(
-            QStringLiteral("reports/%1/%2").arg(options.locale, m_pPlugin->name.toLower())));
+        const QDir templates(templateRoot(options.locale));
         if (!templates.exists(options.templateName)) {
             errors->append(QObject::tr("No template %1 for %2 in %3; there are: %4")
                                .arg(options.templateName, m_pPlugin->name, options.locale,
@@ -315,6 +438,49 @@ bool CDemoHost::Prepare(const SDemoOptions& options, QStringList* errors)
     const QString database = options.database.isEmpty() ? databases.value(0) : options.database;
     if (!selectDatabase(database, &error)) {
         errors->append(error);
+        return false;
+    }
+    return true;
+}
+
+QString CDemoHost::templateRoot(const QString& locale) const
+{
+    return QDir(m_sDataDir).filePath(QStringLiteral("reports/%1/%2").arg(locale, m_pPlugin->name.toLower()));
+}
+
+bool CDemoHost::checkVariableNames(const SDemoOptions& options, QString* error) const
+{
+    if (options.variables.isEmpty())
+        return true;
+    // A plug-in's own names are those its templates declare.
+    NTarsel::NTemplateCheck::CTemplateNames declared;
+    const QDir root(templateRoot(options.locale));
+    QString problem;
+    if (root.exists(NTarsel::NTemplateCheck::CTemplateNames::c_sFileName))
+        declared.AddFile(root.filePath(NTarsel::NTemplateCheck::CTemplateNames::c_sFileName), &problem);
+    for (const QString& folder : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        declared.AddFilesFor(root.filePath(folder), &problem);
+    QStringList known = NTarsel::NExtension::CVariables::names();
+    for (const QString& name : declared.Variables()) {
+        if (!known.contains(name))
+            known << name;
+    }
+
+    for (auto it = options.variables.cbegin(); it != options.variables.cend(); ++it) {
+        if (known.contains(it.key()))
+            continue;
+        QString closest = known.first();
+        for (const QString& name : known) {
+            if (editDistance(it.key(), name) < editDistance(it.key(), closest))
+                closest = name;
+        }
+        QStringList sorted = known;
+        sorted.sort(Qt::CaseInsensitive);
+        *error = QObject::tr("--set %1: there is no report variable of that name; did you mean %2?")
+                     .arg(it.key(), closest)
+                 + QLatin1Char('\n') + QObject::tr("The report variables are: %1").arg(sorted.join(QStringLiteral(", ")));
+        if (!problem.isEmpty())
+            *error += QLatin1Char('\n') + problem;
         return false;
     }
     return true;
@@ -456,50 +622,198 @@ QString CDemoHost::DefaultPdfName(int sampleIndex) const
            + QStringLiteral(".pdf");
 }
 
+QMap<FileId, QString> CDemoHost::runInputs() const
+{
+    QStringList paths;
+    paths << fromLocal(m_pProject->GetPath());
+    for (unsigned int index = 0; index < m_pProject->GetSampleCount(); ++index)
+        paths << fromLocal(m_pProject->GetSample(index)->GetData()->GetPath());
+    for (const std::unique_ptr<SLoadedExtension>& plugin : m_plugins) {
+        if (const auto* extension = dynamic_cast<const NTarsel::NExtension::CBaseExtension*>(plugin->extension.get()))
+            paths << extension->VariablesFilePath();
+    }
+    // Templates, their images and style sheets, reference tables.
+    QDirIterator data(m_sDataDir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    for (int count = 0; data.hasNext() && count < c_nMaxInputFiles; ++count)
+        paths << data.next();
+
+    QMap<FileId, QString> inputs;
+    for (const QString& path : paths) {
+        FileId id;
+        if (!path.isEmpty() && fileId(path, &id) && !inputs.contains(id))
+            inputs.insert(id, path);
+    }
+    return inputs;
+}
+
+bool CDemoHost::planReports(const SDemoOptions& options, std::vector<SPlannedReport>* plan, QString* manifest,
+                            QString* error) const
+{
+    plan->clear();
+    QStringList names;
+    if (options.allSamples) {
+        for (unsigned int index = 0; index < m_pProject->GetSampleCount(); ++index) {
+            plan->push_back(SPlannedReport{int(index), DefaultPdfName(int(index)), QString()});
+            names << plan->back().fileName.toCaseFolded();
+        }
+        // Samples whose names give the same file name (the same name, or the same once
+        // unsafe characters are replaced) get a number each after the first.
+        QSet<QString> taken;
+        for (SPlannedReport& report : *plan) {
+            const QString stem = QFileInfo(report.fileName).completeBaseName();
+            for (int number = 2; taken.contains(report.fileName.toCaseFolded()); ++number) {
+                const QString candidate = QStringLiteral("%1-%2.pdf").arg(stem).arg(number);
+                if (!names.contains(candidate.toCaseFolded()))
+                    report.fileName = candidate;
+            }
+            taken.insert(report.fileName.toCaseFolded());
+        }
+    } else {
+        const int sample = int(m_pProject->GetSelectedSample());
+        plan->push_back(SPlannedReport{sample, options.pdf.isEmpty() ? DefaultPdfName(sample) : options.pdf, QString()});
+    }
+
+    const QMap<FileId, QString> inputs = runInputs();
+    QSet<QString> targets;
+    auto check = [&](const QString& path, QString* target) {
+        if (!NCommon::ResolveOutputFile(path, target, error))
+            return false;
+        FileId id;
+        if (fileId(*target, &id) && inputs.contains(id)) {
+            *error = QObject::tr("Cannot write %1: it is one of this run's own inputs (%2)")
+                         .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(inputs.value(id)));
+            return false;
+        }
+        if (targets.contains(*target)) {
+            *error = QObject::tr("Cannot write %1: another output of this run goes to the same file")
+                         .arg(QDir::toNativeSeparators(path));
+            return false;
+        }
+        targets.insert(*target);
+        return true;
+    };
+    for (SPlannedReport& report : *plan) {
+        const QString path = QFileInfo(options.allSamples ? QDir(options.outDir).filePath(report.fileName)
+                                                          : report.fileName)
+                                 .absoluteFilePath();
+        if (!check(path, &report.target))
+            return false;
+    }
+    manifest->clear();
+    return !options.allSamples || check(QDir(options.outDir).absoluteFilePath(QStringLiteral("manifest.tsv")), manifest);
+}
+
+CDemoHost::SOutcome CDemoHost::writeReport(const SPlannedReport& report, bool archive, QTextStream& out,
+                                           QTextStream& err)
+{
+    const boost::shared_ptr<NLog::ILogger> previous = NLog::GetLogger("");
+    const auto keeper = boost::make_shared<CErrorKeeper>(previous);
+    NLog::SetLogger("", keeper);
+    SOutcome outcome;
+    outcome.outcome = QStringLiteral("failed");
+    QString error;
+    const bool written = Analyse(&error) && WritePdf(report.target, archive, &error);
+    NLog::SetLogger("", previous);
+    outcome.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    const QStringList logged = keeper->Take();
+    if (!written) {
+        err << error << '\n';
+        err.flush();
+        outcome.reason = logged.isEmpty() ? error : logged.join(QStringLiteral("; "));
+        return outcome;
+    }
+    out << report.target << '\n';
+    out.flush();
+    outcome.sha256 = sha256Of(report.target);
+
+    const auto* viewer = qobject_cast<NFastReport::CFastReportWidget*>(m_pWindow->centralWidget());
+    const QMap<QString, QString> variables = viewer ? viewer->GetVariables() : QMap<QString, QString>();
+    if (variables.value(NTarsel::NExtension::CVariables::c_sReportable) == QLatin1String("no")) {
+        outcome.status = DemoExitNotReportable;
+        outcome.outcome = QStringLiteral("not reportable");
+        outcome.reason = variables.value(NTarsel::NExtension::CVariables::c_sAnalysisStatus);
+        err << QObject::tr("The report of sample %1 was written to %2, but its result cannot be reported: %3")
+                   .arg(sampleName(*m_pProject, unsigned(report.sample)), report.target, outcome.reason)
+            << '\n';
+        err.flush();
+        return outcome;
+    }
+    outcome.status = DemoExitReportable;
+    outcome.outcome = QStringLiteral("reportable");
+    return outcome;
+}
+
+bool CDemoHost::writeManifest(const QString& path, const std::vector<SPlannedReport>& plan,
+                              const std::vector<SOutcome>& outcomes, QString* error) const
+{
+    QByteArray text = "sample\tfile\toutcome\texit status\tSHA-256\ttime\treason\n";
+    for (size_t index = 0; index < plan.size(); ++index) {
+        const SOutcome& outcome = outcomes[index];
+        const QStringList fields{sampleName(*m_pProject, unsigned(plan[index].sample)), plan[index].fileName,
+                                 outcome.outcome,
+                                 outcome.outcome == QLatin1String("pending") ? QString() : QString::number(outcome.status),
+                                 outcome.sha256, outcome.time, outcome.reason};
+        QStringList line;
+        for (const QString& field : fields)
+            line << manifestField(field);
+        text += line.join(QLatin1Char('\t')).toUtf8() + '\n';
+    }
+    QSaveFile file(path);
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly))
+        reason = file.errorString();
+    else if (NCommon::WriteSaveFile(file, text, &reason) && NCommon::CommitSaveFile(file, &reason))
+        return true;
+    *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
+    return false;
+}
+
 int CDemoHost::RunHeadless(const SDemoOptions& options, QTextStream& out, QTextStream& err)
 {
     QStringList problems;
-    const bool prepared = Prepare(options, &problems);
+    int status = DemoExitFailed;
+    const bool prepared = Prepare(options, &problems, &status);
     for (const QString& problem : problems)
         err << problem << '\n';
     err.flush();
     if (!prepared)
-        return 1;
+        return status;
 
-    QList<int> samples;
-    if (options.allSamples) {
-        for (unsigned int index = 0; index < m_pProject->GetSampleCount(); ++index)
-            samples << int(index);
-        if (!QDir().mkpath(options.outDir)) {
-            err << QObject::tr("Cannot make the folder %1").arg(options.outDir) << '\n';
-            return 1;
-        }
-    } else {
-        samples << int(m_pProject->GetSelectedSample());
+    if (options.allSamples && !QDir().mkpath(options.outDir)) {
+        err << QObject::tr("Cannot make the folder %1").arg(options.outDir) << '\n';
+        return DemoExitFailed;
+    }
+    std::vector<SPlannedReport> plan;
+    QString manifest;
+    QString error;
+    if (!planReports(options, &plan, &manifest, &error)) {
+        err << error << '\n';
+        return DemoExitUsage;
+    }
+    std::vector<SOutcome> outcomes(plan.size());
+    // Written before the first report, so that a batch cut short never leaves an
+    // earlier run's manifest to vouch for the files in the folder.
+    if (!manifest.isEmpty() && !writeManifest(manifest, plan, outcomes, &error)) {
+        err << error << '\n';
+        return DemoExitFailed;
     }
 
-    int failures = 0;
-    for (const int index : samples) {
+    int worst = DemoExitReportable;
+    for (size_t index = 0; index < plan.size(); ++index) {
         if (options.allSamples) {
             LeaveAnalysis();
-            m_pProject->SetSelectedSample(index);
+            m_pProject->SetSelectedSample(unsigned(plan[index].sample));
             setProjectInPlugins();
         }
-        QString error;
-        QString path = options.pdf.isEmpty() ? DefaultPdfName(index) : options.pdf;
-        if (options.allSamples)
-            path = QDir(options.outDir).filePath(path);
-        path = QFileInfo(path).absoluteFilePath();
-        if (!Analyse(&error) || !WritePdf(path, options.archive, &error)) {
+        outcomes[index] = writeReport(plan[index], options.archive, out, err);
+        worst = std::max(worst, outcomes[index].status);
+        if (!manifest.isEmpty() && !writeManifest(manifest, plan, outcomes, &error)) {
             err << error << '\n';
             err.flush();
-            ++failures;
-            continue;
+            worst = std::max<int>(worst, DemoExitFailed);
         }
-        out << path << '\n';
-        out.flush();
     }
-    return failures == 0 ? 0 : 1;
+    return worst;
 }
 
 bool CDemoHost::ShowWindow(const SDemoOptions& options)

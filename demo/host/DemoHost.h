@@ -50,8 +50,9 @@ public:
 
     // Prepares everything the options name: data location, plug-ins, locale,
     // project, report variables, sample, template and reference database.
-    // Problems go to errors; false when the run cannot go on.
-    bool Prepare(const SDemoOptions& options, QStringList* errors);
+    // Problems go to errors; false when the run cannot go on, with status (if
+    // given) the exit status that says why (EDemoExitStatus).
+    bool Prepare(const SDemoOptions& options, QStringList* errors, int* status = nullptr);
 
     // Analyses the selected sample with the plug-in (entering analysis mode).
     bool Analyse(QString* error);
@@ -61,7 +62,10 @@ public:
     bool WritePdf(const QString& path, bool archive, QString* error);
 
     // The headless road: analyse and write the PDF(s), printing each path on out.
-    // Returns the process exit code.
+    // Every output is checked before the first analysis: a file that is not a
+    // regular file, or one of the run's own inputs, is refused. A batch gives each
+    // sample a file name of its own and keeps manifest.tsv beside the reports.
+    // Returns the exit status (EDemoExitStatus).
     int RunHeadless(const SDemoOptions& options, QTextStream& out, QTextStream& err);
     // The on-screen road; returns false when the window could not be prepared.
     bool ShowWindow(const SDemoOptions& options);
@@ -70,7 +74,24 @@ public:
     QString DefaultPdfName(int sampleIndex) const;
 
 private:
+    struct SPlannedReport;
+    struct SOutcome;
+
     void buildWindow();
+    // The folder of the plug-in's templates for locale.
+    QString templateRoot(const QString& locale) const;
+    // Refuses --set names that are no report variable; false with error.
+    bool checkVariableNames(const SDemoOptions& options, QString* error) const;
+    // The files a run reads: the project, the samples' data, the plug-in's variables
+    // file and everything in the data folder, by file identity.
+    QMap<QPair<quint64, quint64>, QString> runInputs() const;
+    // Chooses and checks every file a headless run writes; false with error when one
+    // must not be written.
+    bool planReports(const SDemoOptions& options, std::vector<SPlannedReport>* plan, QString* manifest,
+                     QString* error) const;
+    SOutcome writeReport(const SPlannedReport& report, bool archive, QTextStream& out, QTextStream& err);
+    bool writeManifest(const QString& path, const std::vector<SPlannedReport>& plan,
+                       const std::vector<SOutcome>& outcomes, QString* error) const;
     void installExtensions();
     bool openProject(const QString& path, QString* error);
     void setProjectInPlugins();

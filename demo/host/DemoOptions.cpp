@@ -30,6 +30,14 @@ const char* const c_usage[] = {
     QT_TRANSLATE_NOOP("QObject", "  --analyse             with --gui: enter analysis mode at once"),
     QT_TRANSLATE_NOOP("QObject", "  --screenshot FILE     with --gui: save a picture of the window and quit"),
     QT_TRANSLATE_NOOP("QObject", "  --help                show this text"),
+    "",
+    QT_TRANSLATE_NOOP("QObject", "Exit status:"),
+    QT_TRANSLATE_NOOP("QObject", "  0  every report was written, and each result may be reported"),
+    QT_TRANSLATE_NOOP("QObject", "  1  refused or failed; no file was replaced (the error stream says why)"),
+    QT_TRANSLATE_NOOP("QObject", "  2  bad command line: an option, a value, or an output file that must not be written"),
+    QT_TRANSLATE_NOOP("QObject", "  3  the report was written, but the data cannot support a result (its headline says why)"),
+    QT_TRANSLATE_NOOP("QObject", "With --all-samples: the highest status of the samples; manifest.tsv in the folder lists"),
+    QT_TRANSLATE_NOOP("QObject", "each sample's file, outcome, status, SHA-256 and time."),
 };
 
 // A language name names a folder of templates and a translation file: it stays inside them.

@@ -4,6 +4,22 @@
 #include <QString>
 #include <QStringList>
 
+// The exit statuses of a run. A batch (--all-samples) exits with the highest status
+// of its samples.
+enum EDemoExitStatus
+{
+    // Every report was written, and each result may be reported.
+    DemoExitReportable = 0,
+    // A run or a sample was refused or failed; no file was replaced for it.
+    DemoExitFailed = 1,
+    // The command line is wrong (an option, a value, an output that must not be
+    // written); refused before any analysis.
+    DemoExitUsage = 2,
+    // The report was written, but its data cannot support a result (the report's
+    // headline says why); it must not be signed as a result.
+    DemoExitNotReportable = 3
+};
+
 // What a run of the demo host does, from its command line.
 struct SDemoOptions
 {

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -9,6 +11,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +58,12 @@ QString pdfTitle(const QString& pdf)
     return match.captured(1).trimmed();
 }
 
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 bool isPdf(const QString& path)
 {
     QFile file(path);
@@ -75,6 +86,9 @@ private slots:
     void germanRunSpeaksGerman();
     void badInputFailsClearly_data();
     void badInputFailsClearly();
+    void outputThatMustNotBeWrittenIsRefused_data();
+    void outputThatMustNotBeWrittenIsRefused();
+    void batchNamesEveryReportAndKeepsAManifest();
     void brokenModuleInThePluginFolderIsReported();
     void pluginThatThrowsIsLoggedAndTheHostCarriesOn();
 
@@ -228,6 +242,9 @@ void TestDemoRoad::badInputFailsClearly_data()
     QTest::newRow("missing project") << QStringList{"--project", "absent.tproj"} << 1 << "Cannot open the project";
     QTest::newRow("broken project") << QStringList{"--project", "broken.tproj"} << 1 << "broken.tproj";
     QTest::newRow("sample without data file") << QStringList{"--project", "nodata.tproj"} << 1 << "failed";
+    // A typo must never leave the project's patient on the report.
+    QTest::newRow("typo in a --set name")
+        << QStringList{"--set", "PatientFI0=Doe Jane"} << 2 << "did you mean PatientFIO?";
 }
 
 void TestDemoRoad::badInputFailsClearly()
@@ -257,6 +274,143 @@ void TestDemoRoad::badInputFailsClearly()
     QVERIFY2(result.err.contains(message), qPrintable(result.err));
     QVERIFY(result.out.isEmpty());
     QVERIFY(!QFile::exists(pdf));
+}
+
+void TestDemoRoad::outputThatMustNotBeWrittenIsRefused_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("device") << "/dev/null" << "not a regular file";
+    QTest::newRow("FIFO") << "fifo" << "not a regular file";
+    QTest::newRow("link to a FIFO") << "fifo-link.pdf" << "not a regular file";
+    QTest::newRow("folder") << "data" << "folder";
+    QTest::newRow("the project") << "data/project/demo.tproj" << "own inputs";
+    QTest::newRow("a variant file") << "data/project/samples/DR2612-02.vcf" << "own inputs";
+    QTest::newRow("a template") << "data/reports/en/genotyper/Standard/report.html" << "own inputs";
+    QTest::newRow("a hard link to the project") << "project-hardlink.pdf" << "own inputs";
+    QTest::newRow("a link to a variant file") << "variants-link.pdf" << "own inputs";
+}
+
+void TestDemoRoad::outputThatMustNotBeWrittenIsRefused()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, message);
+    const QDir dir(m_dir.path());
+    if (!QFileInfo::exists(dir.filePath(QStringLiteral("fifo")))) {
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("fifo")), dir.filePath(QStringLiteral("fifo-link.pdf"))));
+        QCOMPARE(::link(QFile::encodeName(data(QStringLiteral("project/demo.tproj"))).constData(),
+                        QFile::encodeName(dir.filePath(QStringLiteral("project-hardlink.pdf"))).constData()),
+                 0);
+        QVERIFY(QFile::link(data(QStringLiteral("project/samples/DR2612-02.vcf")),
+                            dir.filePath(QStringLiteral("variants-link.pdf"))));
+    }
+    const QString path = QDir::isAbsolutePath(output) ? output : dir.filePath(output);
+    const QByteArray before = QFileInfo(path).isFile() ? contents(path) : QByteArray();
+
+    for (const QStringList& arguments : {QStringList{"--pdf", path}, QStringList{"--sample", "2", "--pdf", path}}) {
+        const SRun result = run(arguments);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        // Refused before the analysis: nothing was read, nothing written.
+        QVERIFY2(!result.err.contains(QStringLiteral("Enter analyse mode")), qPrintable(result.err));
+        QVERIFY(result.out.isEmpty());
+    }
+    if (output == QLatin1String("fifo") || output == QLatin1String("fifo-link.pdf")) {
+        struct stat status;
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
+        QVERIFY(S_ISFIFO(status.st_mode));
+    } else if (QFileInfo(path).isFile()) {
+        QCOMPARE(contents(path), before);
+    }
+
+    // A link to a regular file that is no input is written through, and stays a link.
+    const QString report = dir.filePath(QStringLiteral("earlier.pdf"));
+    const QString link = dir.filePath(QStringLiteral("latest.pdf"));
+    if (!QFileInfo(link).isSymLink()) {
+        QFile earlier(report);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("old") == 3);
+        earlier.close();
+        QVERIFY(QFile::link(report, link));
+        const SRun through = run({"--pdf", link});
+        QVERIFY2(through.exitCode == 0, qPrintable(through.err));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(isPdf(report));
+    }
+}
+
+// Two samples of one name, a name that is the same once made safe for a file name,
+// a sample whose data cannot support a result and one that cannot be read.
+void TestDemoRoad::batchNamesEveryReportAndKeepsAManifest()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("batch"));
+    QVERIFY(QDir().mkpath(folder));
+    {
+        QFile shallow(m_dir.filePath(QStringLiteral("shallow.vcf")));
+        QVERIFY(shallow.open(QIODevice::WriteOnly));
+        shallow.write("##fileformat=VCFv4.2\n##contig=<ID=chr1>\n"
+                      "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n"
+                      "##FORMAT=<ID=DP,Number=1,Type=Integer,Description=\"Depth\">\n"
+                      "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tShallow\n"
+                      "chr1\t1000\t.\tA\tG\t50\tPASS\t.\tGT:DP\t0/1:6\n");
+    }
+    const QString first = data(QStringLiteral("project/samples/DR2612-01.vcf"));
+    QJsonArray samples;
+    for (const auto& sample : {std::make_pair("DR2612-01", first), std::make_pair("DR2612-01", first),
+                               std::make_pair("Pool 1", first), std::make_pair("Pool/1", first),
+                               std::make_pair("Shallow", m_dir.filePath(QStringLiteral("shallow.vcf"))),
+                               std::make_pair("Lost", m_dir.filePath(QStringLiteral("lost.vcf")))})
+        samples.append(QJsonObject{{"name", sample.first}, {"data", sample.second}});
+    QJsonObject project = m_project;
+    // Columns named by the project where the file's column has another name.
+    for (int index : {2, 3}) {
+        QJsonObject sample = samples.at(index).toObject();
+        sample.insert(QStringLiteral("column"), QStringLiteral("DR2612-01"));
+        samples.replace(index, sample);
+    }
+    project.insert(QStringLiteral("samples"), samples);
+    QFile file(m_dir.filePath(QStringLiteral("batch.tproj")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(project).toJson());
+    file.close();
+    // Left from an earlier run; the failing sample must not vouch for it.
+    QFile stale(QDir(folder).filePath(QStringLiteral("batch-Lost.pdf")));
+    QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("%PDF-earlier") > 0);
+    stale.close();
+
+    const SRun result = run({"--project", file.fileName(), "--all-samples", "--out-dir", folder});
+    QCOMPARE(result.exitCode, 3);
+    QVERIFY2(result.err.contains(QStringLiteral("cannot be reported")), qPrintable(result.err));
+    QCOMPARE(contents(stale.fileName()), QByteArray("%PDF-earlier"));
+
+    QStringList lines = QString::fromUtf8(contents(QDir(folder).filePath(QStringLiteral("manifest.tsv"))))
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.takeFirst(), QStringLiteral("sample\tfile\toutcome\texit status\tSHA-256\ttime\treason"));
+    const QStringList expected[] = {{"DR2612-01", "batch-DR2612-01.pdf", "reportable", "0"},
+                                    {"DR2612-01", "batch-DR2612-01-2.pdf", "reportable", "0"},
+                                    {"Pool 1", "batch-Pool_1.pdf", "reportable", "0"},
+                                    {"Pool/1", "batch-Pool_1-2.pdf", "reportable", "0"},
+                                    {"Shallow", "batch-Shallow.pdf", "not reportable", "3"},
+                                    {"Lost", "batch-Lost.pdf", "failed", "1"}};
+    QCOMPARE(lines.size(), 6);
+    QSet<QString> written;
+    for (int index = 0; index < 6; ++index) {
+        const QStringList fields = lines.at(index).split(QLatin1Char('\t'));
+        QCOMPARE(fields.size(), 7);
+        QCOMPARE(fields.mid(0, 4), expected[index]);
+        QVERIFY2(QDateTime::fromString(fields.at(5), Qt::ISODate).timeSpec() == Qt::UTC, qPrintable(fields.at(5)));
+        if (fields.at(2) == QLatin1String("failed")) {
+            QVERIFY(fields.at(4).isEmpty());
+            QVERIFY2(fields.at(6).contains(QStringLiteral("lost.vcf")), qPrintable(fields.at(6)));
+            continue;
+        }
+        const QString pdf = QDir(folder).filePath(fields.at(1));
+        QCOMPARE(fields.at(4), QString::fromLatin1(QCryptographicHash::hash(contents(pdf), QCryptographicHash::Sha256).toHex()));
+        QVERIFY(pdfText(pdf).contains(fields.at(0)));
+        written << pdf;
+    }
+    QCOMPARE(written.size(), 5);
+    QVERIFY2(lines.at(4).contains(QStringLiteral("cannot be reported")), qPrintable(lines.at(3)));
 }
 
 void TestDemoRoad::brokenModuleInThePluginFolderIsReported()
