@@ -732,7 +732,7 @@ CDemoHost::SOutcome CDemoHost::writeReport(const SPlannedReport& report, bool ar
         outcome.status = DemoExitNotReportable;
         outcome.outcome = QStringLiteral("not reportable");
         outcome.reason = variables.value(NTarsel::NExtension::CVariables::c_sAnalysisStatus);
-        err << QObject::tr("The report of sample %1 was written to %2, but its result cannot be reported: %3")
+        err << QObject::tr("Not reportable: the report of sample %1 was written to %2 and says: %3")
                    .arg(sampleName(*m_pProject, unsigned(report.sample)), report.target, outcome.reason)
             << '\n';
         err.flush();

@@ -26,7 +26,6 @@ namespace {
 
 const char* const c_sLogSource = "GenotyperExtension";
 const int c_nErrorLevel = 1;
-const int c_nWarningLevel = 2;
 const int c_nProgressLevel = 3;
 
 void writeLog(const std::string& message, int level, int line)
@@ -63,6 +62,36 @@ QMap<QString, QColor> classificationColors()
 std::string shown(const std::string& text)
 {
     return toLocal(QObject::tr(text.c_str()));
+}
+
+// What a report shows for a value that the sample's file does not hold.
+std::string notAvailable()
+{
+    return toLocal(QObject::tr("not available"));
+}
+
+// The report's headline: the most severe class found, or, when the quality check
+// failed, that the result cannot be reported and why.
+QString headline(const NGenotyper::CPanelResult& result)
+{
+    const NGenotyper::SPanelSummary& summary = result.summary();
+    if (summary.qualityPassed)
+        return QObject::tr(result.status().c_str());
+    QStringList reasons;
+    if (summary.variantsInFile == 0)
+        reasons << QObject::tr("the file holds no variant records");
+    else if (summary.depthRecords == 0)
+        reasons << QObject::tr("the file holds no read depths");
+    else if (summary.meanDepth < NGenotyper::CPanelResult::c_nMinMeanDepth)
+        reasons << QObject::tr("mean read depth %1, at least %2 needed")
+                       .arg(summary.meanDepth, 0, 'f', 1)
+                       .arg(NGenotyper::CPanelResult::c_nMinMeanDepth);
+    if (summary.shallowFindings > 0)
+        reasons << QObject::tr("%1 of %2 findings read fewer than %3 times")
+                       .arg(summary.shallowFindings)
+                       .arg(summary.findings)
+                       .arg(NGenotyper::CPanelResult::c_nMinFindingDepth);
+    return QObject::tr("Result cannot be reported: %1").arg(reasons.join(QStringLiteral("; ")));
 }
 
 std::string genotypeCell(const NGenotyper::SVariantCall& call)
@@ -159,15 +188,17 @@ bool CGenotyperExtension::analyseSelectedSample()
     if (!table.load(toLocal(referenceTablePath(panel)), &error))
         return fail("Genotyper: cannot read the reference table of panel '" + toLocal(panel) + "': " + error,
                     __LINE__);
+    // The sample's own column, unless the project names another: never the first
+    // column of a file of several people.
+    const std::string column = data->GetColumn().empty() ? sampleName : data->GetColumn();
     NGenotyper::CVcfReader vcf;
-    if (!vcf.read(vcfPath, &error))
+    if (!vcf.read(vcfPath, column, &error))
         return fail("Genotyper: cannot read the VCF file of sample '" + sampleName + "': " + error, __LINE__);
-    if (vcf.sampleName() != sampleName)
-        GENOTYPER_LOG(c_nWarningLevel, "Genotyper: the sample column of " + vcfPath + " is '" + vcf.sampleName()
-                                           + "', not '" + sampleName + "'");
 
     m_pResult = std::make_unique<NGenotyper::CPanelResult>(vcf, table);
-    m_variables[CVariables::c_sAnalysisStatus] = QObject::tr(m_pResult->status().c_str());
+    m_variables[CVariables::c_sAnalysisStatus] = headline(*m_pResult);
+    m_variables[CVariables::c_sReportable] =
+        m_pResult->summary().qualityPassed ? QStringLiteral("yes") : QStringLiteral("no");
     m_variables[QStringLiteral("SampleName")] = fromLocal(sampleName);
     m_variables[QStringLiteral("ReferencePanel")] = panel;
     GENOTYPER_LOG(c_nProgressLevel,
@@ -189,7 +220,7 @@ std::list<boost::shared_ptr<NFastReport::IDataSet> > CGenotyperExtension::getDat
     for (const NGenotyper::SFinding& finding : m_pResult->findings()) {
         findingRows->push_back({finding.variant.gene, finding.call.chrom + ":" + std::to_string(finding.call.pos),
                                 finding.variant.change, genotypeCell(finding.call),
-                                finding.call.depth >= 0 ? boost::any(finding.call.depth) : boost::any(),
+                                finding.call.depth >= 0 ? boost::any(finding.call.depth) : boost::any(notAvailable()),
                                 // The class stays in the panel's terms: colours and templates name it so.
                                 NGenotyper::classificationText(finding.variant.classification)});
     }
@@ -200,7 +231,8 @@ std::list<boost::shared_ptr<NFastReport::IDataSet> > CGenotyperExtension::getDat
     summaryRows->push_back({toLocal(QObject::tr("Variants in the file")), summary.variantsInFile});
     summaryRows->push_back({toLocal(QObject::tr("Known variants tested")), summary.knownVariantsTested});
     summaryRows->push_back({toLocal(QObject::tr("Findings")), summary.findings});
-    summaryRows->push_back({toLocal(QObject::tr("Mean depth")), summary.meanDepth});
+    summaryRows->push_back({toLocal(QObject::tr("Mean depth")),
+                            summary.depthRecords > 0 ? boost::any(summary.meanDepth) : boost::any(notAvailable())});
     summaryRows->push_back({toLocal(QObject::tr("Quality check passed")), summary.qualityPassed});
 
     return {findings, figures};

@@ -35,10 +35,12 @@ CPanelResult::CPanelResult(const CVcfReader& sample, const CReferenceTable& pane
     m_summary.knownVariantsTested = static_cast<int>(panel.variants().size());
     m_summary.findings = static_cast<int>(m_vFindings.size());
     m_summary.meanDepth = sample.meanDepth();
-    m_summary.qualityPassed =
-        sample.recordCount() > 0 && m_summary.meanDepth >= c_nMinMeanDepth
-        && std::all_of(m_vFindings.begin(), m_vFindings.end(),
-                       [](const SFinding& finding) { return finding.call.depth >= c_nMinFindingDepth; });
+    m_summary.depthRecords = sample.depthRecords();
+    m_summary.shallowFindings = int(std::count_if(m_vFindings.begin(), m_vFindings.end(), [](const SFinding& finding) {
+        return finding.call.depth < c_nMinFindingDepth;
+    }));
+    m_summary.qualityPassed = sample.recordCount() > 0 && sample.depthRecords() > 0
+                              && m_summary.meanDepth >= c_nMinMeanDepth && m_summary.shallowFindings == 0;
 }
 
 CPanelResult::~CPanelResult() = default;

@@ -21,7 +21,11 @@ struct SPanelSummary
     unsigned int variantsInFile = 0;
     int knownVariantsTested = 0;
     int findings = 0;
+    // Over the records that carry a depth; depthRecords says how many do.
     double meanDepth = 0.0;
+    unsigned int depthRecords = 0;
+    // Findings read fewer than c_nMinFindingDepth times, or without a depth.
+    int shallowFindings = 0;
     bool qualityPassed = false;
 };
 
@@ -43,7 +47,8 @@ public:
 
     const std::vector<SFinding>& findings() const;
     const SPanelSummary& summary() const;
-    // The report's AnalysisStatus: the most severe class found, in words.
+    // The most severe class found, in words (untranslated); meaningful only when the
+    // quality check passed: otherwise the data cannot support any of them.
     std::string status() const;
 
 private:

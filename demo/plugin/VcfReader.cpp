@@ -8,6 +8,7 @@
 #include <htslib/vcf.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cctype>
 #include <cstdlib>
 #include <memory>
@@ -168,15 +169,44 @@ bool storedAsNumbers(const bcf_hdr_t* header, bcf1_t* record, const char* tag)
     }
 }
 
-// A plain-text file cut short ends in the middle of a line, which htslib would
-// otherwise read as a short last record.
-bool endsWithLineBreak(const QString& fileName)
+// Why htslib could not read a VCF header, in this program's words: a #CHROM line
+// that names one sample column twice, or a header that never reaches its #CHROM line.
+std::string headerProblem(const std::string& path)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || !file.seek(file.size() - 1))
-        return false;
-    char last = 0;
-    return file.getChar(&last) && last == '\n';
+    const FilePtr file(hts_open(path.c_str(), "r"));
+    kstring_t line = {0, 0, nullptr};
+    std::string problem = "the header is damaged or incomplete (a VCF header ends with the #CHROM line)";
+    while (file && hts_getline(file.get(), '\n', &line) >= 0 && line.l > 0 && line.s[0] == '#') {
+        if (std::strncmp(line.s, "#CHROM", 6) != 0)
+            continue;
+        std::vector<std::string> columns;
+        std::string column;
+        for (std::size_t index = 0; index <= line.l; ++index) {
+            if (index == line.l || line.s[index] == '\t') {
+                columns.push_back(column);
+                column.clear();
+            } else {
+                column += line.s[index];
+            }
+        }
+        for (std::size_t index = 9; index < columns.size(); ++index) {
+            if (std::find(columns.begin() + 9, columns.begin() + long(index), columns[index]) != columns.begin() + long(index)) {
+                problem = "the header names the sample column '" + columns[index] + "' twice";
+                break;
+            }
+        }
+        break;
+    }
+    std::free(line.s);
+    return problem;
+}
+
+std::string joined(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "'" : ", '") + name + "'";
+    return text.empty() ? std::string("none") : text;
 }
 
 EZygosity zygosityOf(const int32_t* alleles, int ploidy, int allele)
@@ -246,9 +276,12 @@ void CVcfReader::clear()
     m_nDepthRecords = 0;
 }
 
-bool CVcfReader::read(const std::string& path, std::string* error)
+bool CVcfReader::read(const std::string& path, const std::string& column, std::string* error)
 {
     clear();
+    // htslib would print its own messages, with advice that does not fit this program,
+    // on the error stream; what went wrong is said below from what it returns.
+    hts_set_log_level(HTS_LOG_OFF);
     auto fail = [&](const std::string& reason) {
         clear();
         if (error)
@@ -277,8 +310,6 @@ bool CVcfReader::read(const std::string& path, std::string* error)
         return fail("not a VCF file (htslib reads it as " + formatDescription(format) + ")");
     if (format->compression == bgzf && hts_check_EOF(file.get()) == 0)
         return fail("truncated: the compressed file lacks its end-of-file block");
-    if (format->format == vcf && format->compression == no_compression && !endsWithLineBreak(fileName))
-        return fail("truncated: the last line ends without a line break");
 
     if (format->format == bcf) {
         const std::string problem =
@@ -289,9 +320,15 @@ bool CVcfReader::read(const std::string& path, std::string* error)
 
     const HeaderPtr header(bcf_hdr_read(file.get()));
     if (!header)
-        return fail("the header is damaged or incomplete (a VCF header ends with the #CHROM line)");
+        return fail(headerProblem(path));
     if (bcf_hdr_nsamples(header.get()) < 1)
         return fail("no sample column: the file holds sites only, without genotypes");
+    // Only the column asked for is ever read: htslib parses no other.
+    if (bcf_hdr_id2int(header.get(), BCF_DT_SAMPLE, column.c_str()) < 0
+        || bcf_hdr_set_samples(header.get(), column.c_str(), 0) != 0 || bcf_hdr_nsamples(header.get()) != 1) {
+        std::vector<std::string> columns(header->samples, header->samples + bcf_hdr_nsamples(header.get()));
+        return fail("no sample column named '" + column + "'; the file has the sample columns " + joined(columns));
+    }
     const std::string sampleName = header->samples[0];
 
     const RecordPtr record(bcf_init());
@@ -321,10 +358,11 @@ bool CVcfReader::read(const std::string& path, std::string* error)
             return fail(where + " is malformed: it lacks the chromosome or the reference allele");
         if (record->pos < 0)
             return fail(where + " (" + chrom + ") is malformed: its position is not a positive number");
-        // A line cut short before its genotype columns still parses as a site.
-        if (record->n_fmt == 0)
+        // A line that ends before its FORMAT and sample columns still parses as a site;
+        // FORMAT "." with the sample's column is a site without genotype data.
+        if (record->n_sample == 0)
             return fail(where + " (" + chrom + ":" + std::to_string(record->pos + 1)
-                        + ") is malformed: it has no genotype columns; the file may be truncated");
+                        + ") is malformed: the line ends before its sample columns");
 
         SVariantCall site;
         site.chrom = chrom;
@@ -358,10 +396,8 @@ bool CVcfReader::read(const std::string& path, std::string* error)
         }
         records = number;
     }
-    if (status < -1) {
-        return fail("record " + std::to_string(records + 1) + " is malformed: " + recordProblems(record->errcode)
-                    + "; the file may be truncated or damaged");
-    }
+    if (status < -1)
+        return fail("record " + std::to_string(records + 1) + " cannot be read: " + recordProblems(record->errcode));
 
     m_vCalls.swap(calls);
     m_nRecords = records;
@@ -384,6 +420,11 @@ unsigned int CVcfReader::recordCount() const
 const std::string& CVcfReader::sampleName() const
 {
     return m_sSampleName;
+}
+
+unsigned int CVcfReader::depthRecords() const
+{
+    return m_nDepthRecords;
 }
 
 double CVcfReader::meanDepth() const

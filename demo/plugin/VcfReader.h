@@ -21,7 +21,7 @@ enum EZygosity
 // "no call", "not carried", "heterozygous", "homozygous", "hemizygous".
 std::string zygosityText(EZygosity zygosity);
 
-// One alternative allele of a VCF record, as the file's first sample carries it.
+// One alternative allele of a VCF record, as the sample read carries it.
 // A record with two alternatives gives two calls.
 struct SVariantCall
 {
@@ -38,25 +38,29 @@ struct SVariantCall
     int depth = -1;
 };
 
-// Reads a VCF file, plain or BGZF-compressed, through htslib and keeps the calls
-// of its first sample column. Every htslib handle lives only inside read().
+// Reads a VCF file (VCF 4.1 to 4.4, plain or BGZF-compressed, or BCF) through htslib
+// and keeps the calls of one sample column, chosen by its name: no other column is
+// read. Every htslib handle lives only inside read().
 class CVcfReader
 {
 public:
     CVcfReader();
     ~CVcfReader();
 
-    // Reads the whole file (path in the local 8-bit encoding). On failure returns
-    // false with a message that starts with the file name, and keeps nothing.
-    bool read(const std::string& path, std::string* error);
+    // Reads the whole file (path in the local 8-bit encoding) for the sample column
+    // named column. On failure returns false with a message that starts with the file
+    // name (a missing column lists the columns the file has), and keeps nothing.
+    bool read(const std::string& path, const std::string& column, std::string* error);
 
     const std::vector<SVariantCall>& calls() const;
     // Records read; a record with several alternatives counts once.
     unsigned int recordCount() const;
-    // The name of the first sample column.
+    // The name of the sample column read.
     const std::string& sampleName() const;
     // The mean FORMAT/DP of the records that have one; 0 when none has.
     double meanDepth() const;
+    // The number of records that carry a FORMAT/DP for the sample.
+    unsigned int depthRecords() const;
 
 private:
     void clear();

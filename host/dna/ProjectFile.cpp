@@ -169,7 +169,11 @@ bool CProjectFile::read(const std::string& path, CProject& project, std::string*
         std::string dataPath;
         if (!data.toString().isEmpty())
             dataPath = stringOf(QFile::encodeName(QDir::cleanPath(base.absoluteFilePath(data.toString()))));
-        loaded.m_samples.push_back(boost::make_shared<CSample>(name, dataPath));
+        std::string column;
+        const QJsonValue columnValue = sample.value(QLatin1String("column"));
+        if (!columnValue.isUndefined() && (!jsonToText(columnValue, &column) || column.empty()))
+            return fail(QObject::tr("samples[%1].column must be the name of a column of its data file").arg(i));
+        loaded.m_samples.push_back(boost::make_shared<CSample>(name, dataPath, column));
     }
 
     const QJsonValue variables = root.value(QLatin1String("reportVariables"));
@@ -215,6 +219,8 @@ bool CProjectFile::write(const std::string& path, const CProject& project, std::
             const QString relative = base.relativeFilePath(absolute);
             entry.insert(QStringLiteral("data"), relative.startsWith(QLatin1String("..")) ? absolute : relative);
         }
+        if (!sample->GetData()->GetColumn().empty())
+            entry.insert(QStringLiteral("column"), textToJson(sample->GetData()->GetColumn()));
         samples.append(entry);
     }
     QJsonObject variables;

@@ -23,18 +23,21 @@ private:
 class CSampleData : public ISampleData
 {
 public:
-    CSampleData(const std::string& name, const std::string& path)
+    CSampleData(const std::string& name, const std::string& path, const std::string& column)
         : m_pSpecimen(boost::make_shared<CSpecimen>(name))
         , m_sPath(path)
+        , m_sColumn(column)
     {
     }
 
     const boost::shared_ptr<ISpecimen>& GetSpecimen() const override { return m_pSpecimen; }
     const std::string& GetPath() const override { return m_sPath; }
+    const std::string& GetColumn() const override { return m_sColumn; }
 
 private:
     boost::shared_ptr<ISpecimen> m_pSpecimen;
     std::string m_sPath;
+    std::string m_sColumn;
 };
 
 } // namespace
@@ -42,10 +45,16 @@ private:
 INamedObject::~INamedObject() = default;
 ISpecimen::~ISpecimen() = default;
 ISampleData::~ISampleData() = default;
+
+const std::string& ISampleData::GetColumn() const
+{
+    static const std::string c_sNone;
+    return c_sNone;
+}
 ISample::~ISample() = default;
 
-CSample::CSample(const std::string& name, const std::string& dataPath)
-    : m_pData(boost::make_shared<CSampleData>(name, dataPath))
+CSample::CSample(const std::string& name, const std::string& dataPath, const std::string& column)
+    : m_pData(boost::make_shared<CSampleData>(name, dataPath, column))
 {
 }
 

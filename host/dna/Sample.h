@@ -31,6 +31,9 @@ public:
     virtual ~ISampleData();
     virtual const boost::shared_ptr<ISpecimen>& GetSpecimen() const = 0;
     virtual const std::string& GetPath() const = 0;
+    // The name of the sample's column in a data file that holds several samples;
+    // empty (the default) when the column bears the sample's own name.
+    virtual const std::string& GetColumn() const;
 };
 
 // One sample of a project. Its name is reached as
@@ -46,7 +49,7 @@ public:
 class TARSEL_DNA_EXPORT CSample : public ISample
 {
 public:
-    CSample(const std::string& name, const std::string& dataPath);
+    CSample(const std::string& name, const std::string& dataPath, const std::string& column = std::string());
     ~CSample() override;
 
     const boost::shared_ptr<ISampleData>& GetData() const override;

@@ -89,15 +89,19 @@ bool copyTree(const QString& from, const QString& to)
     return true;
 }
 
-// The shipped VCF header (contigs, fields) followed by a one-sample #CHROM line.
-QByteArray vcfText(const QByteArray& records, const QByteArray& extraHeader = QByteArray())
+// The sample column of the files the tests write: the name of the project's sample.
+const char* const c_sColumn = "DR2612-01";
+
+// The shipped VCF header (contigs, fields) followed by a #CHROM line of the columns.
+QByteArray vcfText(const QByteArray& records, const QByteArray& extraHeader = QByteArray(),
+                   const QByteArray& columns = c_sColumn)
 {
     QByteArray text;
     for (const QByteArray& line : readAll(shipped(QStringLiteral("project/samples/DR2612-01.vcf"))).split('\n')) {
         if (line.startsWith("##"))
             text += line + '\n';
     }
-    return text + extraHeader + "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tS1\n" + records;
+    return text + extraHeader + "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\t" + columns + '\n' + records;
 }
 
 // A cell as text, with its type showing when it is not one the plug-in should use.
@@ -277,6 +281,8 @@ private slots:
     void matchingNeedsSiteAllelesAndCarrier();
     void qualityCheck_data();
     void qualityCheck();
+    void sampleColumnAndFormats_data();
+    void sampleColumnAndFormats();
     void memoColoursShadeEachClassReadably();
     void panelsAndTemplates_data();
     void panelsAndTemplates();
@@ -309,7 +315,7 @@ void TestGenotyper::shippedDataIsReadCleanly()
         const boost::shared_ptr<NDna::ISampleData> data = project->GetSample(index)->GetData();
         NGenotyper::CVcfReader reader;
         bool read = false;
-        const QByteArray htslibOutput = standardError([&] { read = reader.read(data->GetPath(), &error); });
+        const QByteArray htslibOutput = standardError([&] { read = reader.read(data->GetPath(), data->GetSpecimen()->GetName(), &error); });
         QVERIFY2(read, error.c_str());
         QVERIFY2(htslibOutput.isEmpty(), htslibOutput.constData());
         QCOMPARE(reader.sampleName(), data->GetSpecimen()->GetName());
@@ -479,7 +485,7 @@ void TestGenotyper::everyKnownVariantIsFoundInSeverityOrder()
     NGenotyper::CVcfReader reader;
     NGenotyper::CReferenceTable table;
     std::string error;
-    QVERIFY2(reader.read(local(vcf), &error), error.c_str());
+    QVERIFY2(reader.read(local(vcf), c_sColumn, &error), error.c_str());
     QVERIFY2(table.load(local(tablePath), &error), error.c_str());
 
     const NGenotyper::CPanelResult result(reader, table);
@@ -527,8 +533,8 @@ void TestGenotyper::bcfReadsLikeVcf()
     NGenotyper::CVcfReader fromVcf;
     NGenotyper::CVcfReader fromBcf;
     std::string error;
-    QVERIFY2(fromVcf.read(local(vcf), &error), error.c_str());
-    QVERIFY2(fromBcf.read(local(bcf), &error), error.c_str());
+    QVERIFY2(fromVcf.read(local(vcf), local(sample), &error), error.c_str());
+    QVERIFY2(fromBcf.read(local(bcf), local(sample), &error), error.c_str());
     QVERIFY(fromBcf.recordCount() >= 10);
     QCOMPARE(fromBcf.recordCount(), fromVcf.recordCount());
     QCOMPARE(callTexts(fromBcf), callTexts(fromVcf));
@@ -570,7 +576,7 @@ void TestGenotyper::genotypeCalls()
     NGenotyper::CVcfReader reader;
     std::string error;
 
-    QVERIFY2(reader.read(local(path), &error), error.c_str());
+    QVERIFY2(reader.read(local(path), c_sColumn, &error), error.c_str());
 
     QStringList found;
     for (const NGenotyper::SVariantCall& call : reader.calls()) {
@@ -583,7 +589,7 @@ void TestGenotyper::genotypeCalls()
     }
     QCOMPARE(found, calls);
     QCOMPARE(reader.recordCount(), 1u);
-    QCOMPARE(reader.sampleName(), std::string("S1"));
+    QCOMPARE(reader.sampleName(), std::string(c_sColumn));
 }
 
 void TestGenotyper::matchingNeedsSiteAllelesAndCarrier_data()
@@ -612,7 +618,7 @@ void TestGenotyper::matchingNeedsSiteAllelesAndCarrier()
     NGenotyper::CVcfReader reader;
     NGenotyper::CReferenceTable table;
     std::string error;
-    QVERIFY2(reader.read(local(path), &error), error.c_str());
+    QVERIFY2(reader.read(local(path), c_sColumn, &error), error.c_str());
     QVERIFY2(table.load(local(shipped(QStringLiteral("genotyper/references/cardio-panel.tsv"))), &error),
              error.c_str());
 
@@ -629,31 +635,94 @@ void TestGenotyper::matchingNeedsSiteAllelesAndCarrier()
 void TestGenotyper::qualityCheck_data()
 {
     QTest::addColumn<QByteArray>("records");
-    QTest::addColumn<bool>("passed");
+    QTest::addColumn<QString>("headline");
+    QTest::addColumn<QString>("meanDepth");
     const QByteArray finding = "chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:";
     const QByteArray other = "chr14\t23430000\t.\tA\tG\t50\tPASS\t.\tGT:DP\t0/1:";
-    QTest::newRow("deep enough") << finding + "40\n" + other + "30\n" << true;
-    QTest::newRow("shallow finding") << finding + "19\n" + other + "90\n" << false;
-    QTest::newRow("finding without depth") << finding + ".\n" + other + "90\n" << false;
-    QTest::newRow("shallow file") << finding + "35\n" + other + "20\n" << false;
-    QTest::newRow("shallow records that are no findings") << finding + "60\n" + other + "10\n" << true;
+    const QString cannot = QStringLiteral("Result cannot be reported: ");
+    QTest::newRow("deep enough") << finding + "40\n" + other + "30\n" << "Pathogenic variant found" << "35.00";
+    QTest::newRow("shallow finding") << finding + "19\n" + other + "90\n"
+                                     << cannot + "1 of 1 findings read fewer than 20 times" << "54.50";
+    QTest::newRow("finding without depth") << finding + ".\n" + other + "90\n"
+                                           << cannot + "1 of 1 findings read fewer than 20 times" << "90.00";
+    QTest::newRow("shallow file") << finding + "35\n" + other + "20\n"
+                                  << cannot + "mean read depth 27.5, at least 30 needed" << "27.50";
+    QTest::newRow("shallow records that are no findings") << finding + "60\n" + other + "10\n"
+                                                          << "Pathogenic variant found" << "35.00";
+    // Nothing found where nothing could be seen is no negative result.
+    QTest::newRow("no depths, no findings")
+        << QByteArray("chr14\t23430000\t.\tA\tG\t50\tPASS\t.\tGT\t0/1\n")
+        << cannot + "the file holds no read depths" << "not available";
+    QTest::newRow("no records") << QByteArray() << cannot + "the file holds no variant records" << "not available";
 }
 
+// The headline never says a result the data cannot support, and a figure the file
+// does not hold is not shown as 0.
 void TestGenotyper::qualityCheck()
 {
     QFETCH(QByteArray, records);
-    QFETCH(bool, passed);
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("qc.vcf"));
+    QFETCH(QString, headline);
+    QFETCH(QString, meanDepth);
+    SDemo demo;
+    QVERIFY(demo.start(0, QStringLiteral("cardio-panel")));
+    const QString path = demo.host.path(QStringLiteral("qc.vcf"));
     QVERIFY(writeAll(path, vcfText(records)));
-    NGenotyper::CVcfReader reader;
-    NGenotyper::CReferenceTable table;
-    std::string error;
-    QVERIFY2(reader.read(local(path), &error), error.c_str());
-    QVERIFY2(table.load(local(shipped(QStringLiteral("genotyper/references/cardio-panel.tsv"))), &error),
-             error.c_str());
+    const auto project = boost::make_shared<NDna::CProject>();
+    project->AddSample(c_sColumn, local(path));
+    project->SetSelectedSample(0);
+    demo.extension.SetProject(project);
 
-    QCOMPARE(NGenotyper::CPanelResult(reader, table).summary().qualityPassed, passed);
+    QVERIFY(demo.extension.interpretateResults());
+    QCOMPARE(demo.extension.m_variables.value(CVariables::c_sAnalysisStatus), headline);
+    QCOMPARE(demo.extension.m_variables.value(CVariables::c_sReportable),
+             headline.startsWith(QStringLiteral("Result cannot")) ? QStringLiteral("no") : QStringLiteral("yes"));
+    const DataSets dataSets = demo.extension.getDataSets();
+    QVERIFY2(rows(find(dataSets, "Summary")).contains(QStringLiteral("Mean depth | ") + meanDepth),
+             qPrintable(rows(find(dataSets, "Summary")).join(QLatin1Char('\n'))));
+    for (const QString& row : rows(find(dataSets, "Findings")))
+        QVERIFY2(!row.endsWith(QStringLiteral("|  | Pathogenic")), qPrintable(row));
+}
+
+void TestGenotyper::sampleColumnAndFormats_data()
+{
+    QTest::addColumn<QByteArray>("vcf");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QStringList>("calls");
+    const QByteArray site = "chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP";
+    const QByteArray trio = "MOTHER\tDR2612-01\tFATHER";
+    QTest::newRow("trio, the sample's own column") << vcfText(site + "\t0/0:40\t0/1:41\t1/1:42\n", {}, trio)
+                                                  << c_sColumn << QStringList{"chr14:23429005 C>T 0/1 41"};
+    QTest::newRow("trio, the column the project names") << vcfText(site + "\t0/0:40\t0/1:41\t1/1:42\n", {}, trio)
+                                                       << "FATHER" << QStringList{"chr14:23429005 C>T 1/1 42"};
+    QByteArray v44 = vcfText(site + "\t0/1:30\n");
+    v44.replace("VCFv4.2", "VCFv4.4");
+    QTest::newRow("VCF 4.4") << v44 << c_sColumn << QStringList{"chr14:23429005 C>T 0/1 30"};
+    QByteArray v43 = vcfText(site + "\t0/1:30\n");
+    v43.replace("VCFv4.2", "VCFv4.3");
+    QTest::newRow("VCF 4.3") << v43 << c_sColumn << QStringList{"chr14:23429005 C>T 0/1 30"};
+    QTest::newRow("last line without a line break") << vcfText(site + "\t0/1:30") << c_sColumn
+                                                    << QStringList{"chr14:23429005 C>T 0/1 30"};
+    QTest::newRow("FORMAT of a dot") << vcfText("chr1\t100\t.\tA\tG\t50\tPASS\t.\t.\t.\n" + site + "\t0/1:30\n")
+                                     << c_sColumn
+                                     << QStringList{"chr1:100 A>G  -1", "chr14:23429005 C>T 0/1 30"};
+}
+
+void TestGenotyper::sampleColumnAndFormats()
+{
+    QFETCH(QByteArray, vcf);
+    QFETCH(QString, column);
+    QFETCH(QStringList, calls);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("sample.vcf"));
+    QVERIFY(writeAll(path, vcf));
+    NGenotyper::CVcfReader reader;
+    std::string error;
+    bool read = false;
+    const QByteArray printed = standardError([&] { read = reader.read(local(path), local(column), &error); });
+    QVERIFY2(read, error.c_str());
+    QCOMPARE(callTexts(reader), calls);
+    QCOMPARE(QString::fromStdString(reader.sampleName()), column);
+    QVERIFY2(printed.isEmpty(), printed.constData());
 }
 
 void TestGenotyper::memoColoursShadeEachClassReadably()
@@ -743,11 +812,19 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
 
     QTest::newRow("missing VCF") << QByteArray() << table << cardio << QStringList{"%VCF%", "no such file"};
     QTest::newRow("empty VCF") << QByteArray("") << table << cardio << QStringList{"%VCF%", "empty"};
-    // Cut in the last field: what is left still parses, with a wrong genotype quality.
-    QTest::newRow("truncated inside the last line") << sample.left(sample.size() - 2) << table << cardio
-                                                    << QStringList{"%VCF%", "truncated", "line break"};
-    QTest::newRow("truncated before the genotypes") << sample.left(firstRecord + 30) + '\n' << table << cardio
-                                                    << QStringList{"%VCF%", "record 1", "truncated"};
+    QTest::newRow("line ending before the genotypes") << sample.left(firstRecord + 30) + '\n' << table << cardio
+                                                      << QStringList{"%VCF%", "record 1", "before its sample columns"};
+    const QByteArray site = "chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:40";
+    QTest::newRow("trio without the sample's column")
+        << vcfText(site + "\t0/0:40\t1/1:40\n", {}, "MOTHER\tFATHER\tCHILD") << table << cardio
+        << QStringList{"%VCF%", "no sample column named 'DR2612-01'", "'MOTHER', 'FATHER', 'CHILD'"};
+    QTest::newRow("one column of another name") << vcfText(site + '\n', {}, "DR2612-07") << table << cardio
+                                                << QStringList{"%VCF%", "named 'DR2612-01'", "'DR2612-07'"};
+    QTest::newRow("one column named twice") << vcfText(site + "\t0/1:40\n", {}, "DR2612-01\tDR2612-01") << table
+                                            << cardio << QStringList{"%VCF%", "names the sample column 'DR2612-01' twice"};
+    QTest::newRow("record with too few sample columns")
+        << vcfText(site + "\t0/1:40\n" + site + '\n', {}, "OTHER\tDR2612-01") << table << cardio
+        << QStringList{"%VCF%", "record 2 cannot be read", "too few columns"};
     QTest::newRow("truncated in the header") << sample.left(header) << table << cardio
                                              << QStringList{"%VCF%", "header"};
     QTest::newRow("truncated compressed VCF") << QByteArray("bgzf") << table << cardio
@@ -779,7 +856,7 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
         << vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\t:GT\t8\n") << table << cardio
         << QStringList{"%VCF%", "record 1", "genotype (GT)"};
     QTest::newRow("depth not a number") << vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:4x\n") << table
-                                        << cardio << QStringList{"%VCF%", "record 1", "malformed"};
+                                        << cardio << QStringList{"%VCF%", "record 1 cannot be read", "invalid character"};
     QTest::newRow("unknown panel") << sample << table << "oncology-panel"
                                    << QStringList{"oncology-panel", "cardio-panel, pharmaco-panel"};
     QTest::newRow("no panel selected") << sample << table << QString() << QStringList{"no reference panel"};
@@ -826,8 +903,9 @@ void TestGenotyper::badInputFailsWithOneClearError()
     demo.host.loadDatabase(panel);
     demo.host.logger().Clear();
 
-    // htslib's own complaints go to standard error; the test output stays readable.
-    standardError([&] { demo.extension.EnterAnalyse(); });
+    // What went wrong is said in the program's words, never in htslib's own.
+    const QByteArray printed = standardError([&] { demo.extension.EnterAnalyse(); });
+    QVERIFY2(!printed.contains("[E::") && !printed.contains("[W::"), printed.constData());
 
     QVERIFY(!demo.extension.m_bAnalyseMode);
     QCOMPARE(demo.host.window()->GetState(), NTarsel::MainWindowStateNormal);

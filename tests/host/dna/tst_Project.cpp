@@ -94,6 +94,7 @@ private slots:
     void samples();
     void fileRoundTrip();
     void dataPathsFollowTheProjectFolder();
+    void sampleColumnSurvivesSave();
     void modifiedTracksChanges();
     void brokenFileIsRefused_data();
     void brokenFileIsRefused();
@@ -247,6 +248,27 @@ void tst_Project::dataPathsFollowTheProjectFolder()
     QCOMPARE(dataOf(*moved, 1), QFile::encodeName(outside));
 }
 
+// The column of a sample in a file of several people must never be lost to a save.
+void tst_Project::sampleColumnSurvivesSave()
+{
+    const QString path = m_dir.filePath(QStringLiteral("trio.tproj"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("{\"format\": \"tarsel-project\", \"version\": 1, \"samples\": [{\"name\": \"Jane\", \"data\": "
+               "\"trio.vcf\", \"column\": \"CHILD\"}, {\"name\": \"MOTHER\", \"data\": \"trio.vcf\"}]}");
+    file.close();
+    std::string error;
+    boost::shared_ptr<CProject> project = CProject::Load(local(path), &error);
+    QVERIFY2(project, error.c_str());
+    QVERIFY2(project->Save(&error), error.c_str());
+    project = CProject::Load(local(path), &error);
+    QVERIFY2(project, error.c_str());
+    QCOMPARE(project->GetSample(0)->GetData()->GetColumn(), std::string("CHILD"));
+    QCOMPARE(project->GetSample(1)->GetData()->GetColumn(), std::string());
+    const QJsonArray samples = QJsonDocument::fromJson(contentsOf(path)).object().value(QLatin1String("samples")).toArray();
+    QVERIFY(!samples.at(1).toObject().contains(QLatin1String("column")));
+}
+
 void tst_Project::modifiedTracksChanges()
 {
     const std::string path = local(m_dir.filePath(QStringLiteral("modified.tproj")));
@@ -300,6 +322,8 @@ void tst_Project::brokenFileIsRefused_data()
         << qint64(0) << QStringLiteral("samples[0].data holds a NUL");
     QTest::newRow("data path with escaped NUL") << true << head + "  \"samples\": [{\"name\": \"C\", \"data\": \"a\\u0000b\"}]\n}"
                                                 << qint64(0) << QStringLiteral("samples[0].data holds a NUL");
+    QTest::newRow("column not a name") << true << head + "  \"samples\": [{\"name\": \"C\", \"column\": 3}]\n}"
+                                       << qint64(0) << QStringLiteral("samples[0].column");
     QTest::newRow("negative selection") << true << head + "  \"selectedSample\": -1\n}" << qint64(0) << QString();
     QTest::newRow("fractional selection") << true << head + "  \"selectedSample\": 0.5\n}" << qint64(0) << QString();
     QTest::newRow("variable not text") << true << head + "  \"reportVariables\": {\"Comment\": 5}\n}" << qint64(0)
