@@ -132,6 +132,8 @@ CReportDataDlg::CReportDataDlg(QWidget* parent, const VariableMap& variables)
     for (QPushButton* dateButton : {m_pSampleDateButton, m_pPatientBirthdayButton}) {
         dateButton->setMaximumHeight(c_nDateButtonHeight);
         dateButton->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+        // Enter in a field must accept the dialog, never hide a date.
+        dateButton->setAutoDefault(false);
     }
     m_pSampleDateButton->setObjectName(QStringLiteral("SampleDateButton"));
     m_pPatientBirthdayButton->setObjectName(QStringLiteral("PatientBirthdayButton"));
@@ -144,6 +146,8 @@ CReportDataDlg::CReportDataDlg(QWidget* parent, const VariableMap& variables)
 
     auto* okButton = new QPushButton(QObject::tr("Ok"));
     okButton->setObjectName(QStringLiteral("OkButton"));
+    // Enter in a line editor stores the fields as Ok does.
+    okButton->setDefault(true);
     auto* cancelButton = new QPushButton(QObject::tr("Cancel"));
     cancelButton->setObjectName(QStringLiteral("CancelButton"));
 

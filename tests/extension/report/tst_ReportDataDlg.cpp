@@ -106,6 +106,8 @@ private slots:
     void cancelLeavesEverythingUntouched();
     void unchangedDataChangesNothing();
     void datesFollowTheirSetupButtons();
+    void enterInAFieldAcceptsAsOkDoes_data();
+    void enterInAFieldAcceptsAsOkDoes();
     void storedDatesAreShownWithinRange_data();
     void storedDatesAreShownWithinRange();
     void sampleTypeHistory_data();
@@ -291,6 +293,43 @@ void TestReportDataDlg::datesFollowTheirSetupButtons()
     });
     QCOMPARE(fixture.extension.m_variables.value(CVariables::c_sSampleDate), QString());
     QCOMPARE(fixture.extension.m_variables.value(CVariables::c_sPatientBirthday), QStringLiteral("14.07.1985"));
+}
+
+void TestReportDataDlg::enterInAFieldAcceptsAsOkDoes_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter);
+}
+
+// Enter once pressed the sampling date's button instead: the date was hidden and Ok
+// then stored it empty.
+void TestReportDataDlg::enterInAFieldAcceptsAsOkDoes()
+{
+    QFETCH(int, key);
+    SFixture fixture;
+    fixture.extension.m_variables[CVariables::c_sSampleDate] = QStringLiteral("05.03.2020");
+    bool openAfterComment = false;
+    withDialog(fixture.extension.m_pBlankDataAction, [&](QDialog* dialog) {
+        QTextEdit* comment = field<QTextEdit>(dialog, "CommentEdit");
+        QTest::keyClicks(comment, QStringLiteral("line one"));
+        QTest::keyClick(comment, Qt::Key(key));
+        QTest::keyClicks(comment, QStringLiteral("line two"));
+        openAfterComment = dialog->isVisible();
+        // A date button used before does not take Enter over either.
+        QTest::mouseClick(field<QPushButton>(dialog, "PatientBirthdayButton"), Qt::LeftButton);
+        QLineEdit* physician = field<QLineEdit>(dialog, "PhysicianEdit");
+        physician->setFocus();
+        QTest::keyClicks(physician, QStringLiteral("Dr. Rao"));
+        QTest::keyClick(physician, Qt::Key(key));
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    });
+    QVERIFY(openAfterComment);
+    const VariableMap& stored = fixture.extension.m_variables;
+    QCOMPARE(stored.value(CVariables::c_sSampleDate), QStringLiteral("05.03.2020"));
+    QCOMPARE(stored.value(CVariables::c_sPatientBirthday), QStringLiteral("01.01.2000"));
+    QCOMPARE(stored.value(CVariables::c_sPhysician), QStringLiteral("Dr. Rao"));
+    QCOMPARE(stored.value(CVariables::c_sComment), QStringLiteral("line one\nline two"));
 }
 
 void TestReportDataDlg::storedDatesAreShownWithinRange_data()
