@@ -1,5 +1,6 @@
 #include "host/report/Report.h"
 
+#include "common/OutputFile.h"
 #include "common/SaveFile.h"
 #include "host/report/DataSet.h"
 #include "host/report/DataSetTable.h"
@@ -8,13 +9,14 @@
 #include "host/report/TemplateRenderer.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFrame>
@@ -89,6 +91,59 @@ std::vector<SPlaceholder> placeholders(const QTextDocument& document)
     return found;
 }
 
+// Whether pdf is a whole PDF of pages pages, as the writer ends one: the header, the
+// page objects, the end-of-file mark.
+bool isCompletePdf(const QByteArray& pdf, int pages, QString* reason)
+{
+    if (!pdf.startsWith("%PDF-"))
+        *reason = QObject::tr("the file does not start as a PDF");
+    else if (!pdf.trimmed().endsWith("%%EOF"))
+        *reason = QObject::tr("the file does not end as a PDF");
+    else if (pdf.count("/Type /Page\n") != pages)
+        *reason = QObject::tr("the file holds %1 pages instead of %2").arg(pdf.count("/Type /Page\n")).arg(pages);
+    else
+        return true;
+    return false;
+}
+
+// Qt's text layout scales fixed lengths (CSS pixels, image sizes, spacing) by the
+// layout device's resolution over that of the primary screen, unless the
+// application assumes 96 dpi screens. While it lives, this assumes them, so that a
+// report is laid out and painted alike on every workstation, whatever its screen's
+// font resolution or scale factor; the widgets' own fonts are not touched outside it.
+class CScreenIndependentLayout
+{
+public:
+    CScreenIndependentLayout()
+        : m_bWasSet(QCoreApplication::testAttribute(Qt::AA_Use96Dpi))
+    {
+        QCoreApplication::setAttribute(Qt::AA_Use96Dpi, true);
+    }
+    ~CScreenIndependentLayout() { QCoreApplication::setAttribute(Qt::AA_Use96Dpi, m_bWasSet); }
+    CScreenIndependentLayout(const CScreenIndependentLayout&) = delete;
+    CScreenIndependentLayout& operator=(const CScreenIndependentLayout&) = delete;
+
+    // Gives the screen its own resolution back while the window paints (progress).
+    class CPause
+    {
+    public:
+        explicit CPause(const CScreenIndependentLayout& layout)
+            : m_layout(layout)
+        {
+            QCoreApplication::setAttribute(Qt::AA_Use96Dpi, m_layout.m_bWasSet);
+        }
+        ~CPause() { QCoreApplication::setAttribute(Qt::AA_Use96Dpi, true); }
+        CPause(const CPause&) = delete;
+        CPause& operator=(const CPause&) = delete;
+
+    private:
+        const CScreenIndependentLayout& m_layout;
+    };
+
+private:
+    const bool m_bWasSet;
+};
+
 bool inSameFrame(const QTextBlock& block, const QTextCursor& cursor)
 {
     return block.isValid() && QTextCursor(block).currentFrame() == cursor.currentFrame();
@@ -108,6 +163,14 @@ CReport::~CReport() = default;
 
 std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error)
 {
+    const CScreenIndependentLayout screenIndependent;
+    std::function<void(int)> progress;
+    if (input.progress) {
+        progress = [&](int done) {
+            const CScreenIndependentLayout::CPause pause(screenIndependent);
+            input.progress(done);
+        };
+    }
     QVariantHash context;
     for (auto it = input.variables.cbegin(); it != input.variables.cend(); ++it)
         context.insert(it.key(), it.value());
@@ -197,7 +260,7 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
             cursor.deletePreviousChar();
         for (int i = 0; i < count; ++i)
             tables.push_back(CDataSetTable(*dataSet->second, it->tag, input.colors)
-                                 .Insert(&cursor, it->format, cellStyles, &rowsDone, input.progress));
+                                 .Insert(&cursor, it->format, cellStyles, &rowsDone, progress));
         const QTextBlock rest = cursor.block();
         if (alone && rest.length() == 1 && inSameFrame(rest.next(), cursor)) {
             cursor.setBlockFormat(rest.next().blockFormat());
@@ -205,9 +268,18 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
             cursor.deleteChar();
         }
     }
+    // A ligature ("fi" drawn as one glyph) reaches the PDF's text layer as that one
+    // character, so that a search for "file" would not find it. Qt shapes Latin text
+    // without ligatures once letters are spaced at all; the least spacing it keeps
+    // (1/64 of a layout unit) is far below a dot of any printer.
+    QTextCharFormat spaced;
+    spaced.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+    spaced.setFontLetterSpacing(1.0 / 64);
+    cursor.select(QTextCursor::Document);
+    cursor.mergeCharFormat(spaced);
     cursor.endEditBlock();
-    if (input.progress)
-        input.progress(rowsDone);
+    if (progress)
+        progress(rowsDone);
     document->setPageSize(c_pageSize);
     report->m_nPageCount = qMax(1, document->pageCount());
     report->m_decorations.resize(size_t(report->m_nPageCount));
@@ -230,6 +302,7 @@ void CReport::RenderPage(int page, QPainter* painter, const QRectF& target) cons
 {
     if (page < 0 || page >= m_nPageCount || target.isEmpty())
         return;
+    const CScreenIndependentLayout screenIndependent;
     const QRectF paper(QPointF(0, 0), c_pageSize);
     painter->save();
     painter->translate(target.topLeft());
@@ -311,28 +384,33 @@ void CReport::paintPages(QPagedPaintDevice* device, QPainter* painter, int first
 
 bool CReport::WritePdf(const QString& path, bool archive, QString* error) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    QString target;
+    if (!NCommon::ResolveOutputFile(path, &target, error))
         return false;
-    }
+    // Painted into memory first: the file is written only once the whole PDF exists.
+    QByteArray pdf;
     {
-        QPdfWriter writer(&file);
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setPdfVersion(archive ? QPagedPaintDevice::PdfVersion_A1b : QPagedPaintDevice::PdfVersion_1_4);
         writer.setTitle(Title());
         writer.setCreator(QStringLiteral("Tarsel report viewer"));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
         QPainter painter;
         if (!painter.begin(&writer)) {
-            file.cancelWriting();
             *error = QObject::tr("Cannot write %1: the PDF could not be started").arg(QDir::toNativeSeparators(path));
             return false;
         }
         paintPages(&writer, &painter, 0, m_nPageCount - 1);
         painter.end();
     }
+    const int pages = m_nPageCount;
     QString reason;
-    if (!NCommon::CommitSaveFile(file, &reason)) {
+    if (!isCompletePdf(pdf, pages, &reason)
+        || !NCommon::ReplaceFileChecked(
+            target, pdf, [pages](const QByteArray& written, QString* why) { return isCompletePdf(written, pages, why); },
+            &reason)) {
         *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
         return false;
     }

@@ -65,8 +65,10 @@ public:
     // The document's <title>, else the report file's base name.
     QString Title() const;
 
-    // Writes all pages as PDF (PDF/A-1b when archive is set) through a QSaveFile:
-    // the file at path is replaced only when every byte was written.
+    // Writes all pages as PDF (PDF/A-1b when archive is set). The file at path (a
+    // link is written through) is replaced only by a complete PDF that was read back
+    // and checked (header, end, page count); a device, a FIFO or a folder is never
+    // written. On failure the old file stays and error names the file and the reason.
     bool WritePdf(const QString& path, bool archive, QString* error) const;
     // Prints the pages the printer's range selects (all when none) on its paper.
     bool Print(QPrinter* printer, QString* error) const;

@@ -83,6 +83,7 @@ private slots:
     void variablesFromTheCommandLineReachTheReport();
     void everySampleGetsItsOwnPdf();
     void templateAndLanguageAreChosen();
+    void layoutDoesNotDependOnTheScreen();
     void germanRunSpeaksGerman();
     void badInputFailsClearly_data();
     void badInputFailsClearly();
@@ -160,11 +161,14 @@ void TestDemoRoad::projectToPdf()
 void TestDemoRoad::variablesFromTheCommandLineReachTheReport()
 {
     const QString pdf = m_dir.filePath(QStringLiteral("set.pdf"));
-    const SRun result = run({"--pdf", pdf, "--set", "PatientFIO=Ann <b>Lee</b> & Co", "--set", "NumberOfSample=LIS-7731"});
+    const SRun result = run({"--pdf", pdf, "--set", "PatientFIO=Ann <b>Lee</b> & Co", "--set", "NumberOfSample=LIS-7731",
+                             "--set", "Comment=Affinity of the fluffy file"});
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     const QString text = pdfText(pdf);
     QVERIFY2(text.contains(QStringLiteral("Ann <b>Lee</b> & Co")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("LIS-7731")));
+    // Drawn as ligatures, "fi" and "ffl" would reach the text layer as one character each.
+    QVERIFY2(text.contains(QStringLiteral("Affinity of the fluffy file")), qPrintable(text));
 }
 
 void TestDemoRoad::everySampleGetsItsOwnPdf()
@@ -201,6 +205,34 @@ void TestDemoRoad::templateAndLanguageAreChosen()
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     QVERIFY(result.err.contains(QStringLiteral("/reports/de/genotyper/%1/report.html").arg(templates.first())));
     QCOMPARE(pdfTitle(pdf), title);
+}
+
+// The same project gives the same pages, line breaks and text positions on any screen.
+void TestDemoRoad::layoutDoesNotDependOnTheScreen()
+{
+    QString reference;
+    for (const QStringList& screen : {QStringList(), QStringList{"QT_FONT_DPI", "144"}, QStringList{"QT_SCALE_FACTOR", "2"}}) {
+        const QString pdf = m_dir.filePath(QStringLiteral("screen-%1.pdf").arg(screen.value(1)));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        if (!screen.isEmpty())
+            environment.insert(screen.at(0), screen.at(1));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TARSEL_DEMO_PROGRAM),
+                      {"--data", m_dir.filePath(QStringLiteral("data")), "--sample", "3", "--pdf", pdf});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
+        QProcess boxes;
+        boxes.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        QVERIFY(boxes.waitForFinished(30000));
+        const QString words = QString::fromUtf8(boxes.readAllStandardOutput());
+        QVERIFY(words.contains(QStringLiteral("<word")));
+        if (reference.isEmpty())
+            reference = words;
+        QVERIFY2(words == reference, qPrintable(screen.join(QLatin1Char('='))));
+    }
 }
 
 void TestDemoRoad::germanRunSpeaksGerman()

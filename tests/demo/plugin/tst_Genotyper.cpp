@@ -1019,6 +1019,12 @@ void TestGenotyper::shippedTemplatesKeepTheContract()
             used.insert(found.captured(1));
             continue;
         }
+        // The headline's box changes when the data cannot support a result.
+        if (found.captured(2) == QLatin1String("if Reportable == \"no\"") || found.captured(2) == QLatin1String("else")
+            || found.captured(2) == QLatin1String("endif")) {
+            QVERIFY(variables.contains(CVariables::c_sReportable));
+            continue;
+        }
         const QRegularExpressionMatch dataSet = dataSetTag.match(found.captured(2));
         QVERIFY2(dataSet.hasMatch(), qPrintable(found.captured(0)));
         const NFastReport::IDataSet* table = find(dataSets, qPrintable(dataSet.captured(1)));

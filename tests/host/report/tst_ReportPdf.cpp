@@ -15,6 +15,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <boost/make_shared.hpp>
 
 using NReportTest::DataSet;
@@ -38,6 +42,8 @@ private slots:
     void title_data();
     void title();
     void archiveOption();
+    void pdfReplacesOnlyARegularFile_data();
+    void pdfReplacesOnlyARegularFile();
     void printsThePageRange();
 
 private:
@@ -200,6 +206,71 @@ void tst_ReportPdf::archiveOption()
     const QString meta = PdfInfo(archived, true);
     QVERIFY2(meta.contains(QRegularExpression(QStringLiteral("pdfaid:part[^0-9]{0,3}1"))), qPrintable(meta));
     QVERIFY(PdfText(archived).contains(QStringLiteral("archive me")));
+}
+
+void tst_ReportPdf::pdfReplacesOnlyARegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("FIFO") << "fifo" << "not a regular file";
+    QTest::newRow("link to a FIFO") << "link to fifo" << "not a regular file";
+    QTest::newRow("device") << "device" << "not a regular file";
+    QTest::newRow("folder") << "folder" << "folder";
+    QTest::newRow("missing folder") << "missing folder" << "does not exist";
+    QTest::newRow("link to a regular file, written through") << "link to file" << QString();
+}
+
+// A save through a temporary file and a rename would put a regular file in place of
+// a FIFO or a device; writing into a FIFO would block.
+void tst_ReportPdf::pdfReplacesOnlyARegularFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QDir folder(m_dir.filePath(QStringLiteral("targets-%1").arg(++m_nCase)));
+    QVERIFY(QDir().mkpath(folder.path()));
+    const QByteArray fifo = QFile::encodeName(folder.filePath(QStringLiteral("fifo")));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QString path = folder.filePath(QStringLiteral("report.pdf"));
+    if (kind == QLatin1String("fifo")) {
+        path = folder.filePath(QStringLiteral("fifo"));
+    } else if (kind == QLatin1String("link to fifo")) {
+        QVERIFY(QFile::link(folder.filePath(QStringLiteral("fifo")), path));
+    } else if (kind == QLatin1String("device")) {
+        // A null device of the test's own, never the system's.
+        if (::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+            QSKIP("making a device node needs root");
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == QLatin1String("missing folder")) {
+        path = folder.filePath(QStringLiteral("nowhere/report.pdf"));
+    } else {
+        WriteFile(folder.path(), QStringLiteral("earlier.pdf"), "earlier");
+        QVERIFY(QFile::link(folder.filePath(QStringLiteral("earlier.pdf")), path));
+    }
+    struct stat before;
+    const bool existed = ::lstat(QFile::encodeName(path).constData(), &before) == 0;
+
+    NFastReport::CFastReportWidget widget(nullptr);
+    writePdf(&widget, "<p>only to a file</p>");
+    QString error;
+    const bool written = widget.WritePdf(path, &error);
+
+    struct stat after;
+    if (reason.isEmpty()) {
+        QVERIFY2(written, qPrintable(error));
+        QVERIFY(QFileInfo(path).isSymLink());
+        const QString text = PdfText(folder.filePath(QStringLiteral("earlier.pdf")));
+        QVERIFY2(text.contains(QStringLiteral("only to a file")), qPrintable(text + folder.path()));
+    } else {
+        QVERIFY(!written);
+        QVERIFY2(error.contains(path) && error.contains(reason), qPrintable(error));
+        QCOMPARE(::lstat(QFile::encodeName(path).constData(), &after) == 0, existed);
+        if (existed)
+            QCOMPARE(after.st_mode, before.st_mode);
+    }
+    QStringList left = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    left.sort();
+    QVERIFY2(left.filter(QStringLiteral(".report.pdf")).isEmpty(), qPrintable(left.join(QLatin1Char(' '))));
 }
 
 void tst_ReportPdf::printsThePageRange()
