@@ -19,6 +19,9 @@ TARSEL_PACKAGES=(
     fonts-droid-fallback
     fonts-symbola
     fonts-alee
+    # Emoji and the rest of Unicode's planes; CJK extension B (names such as U+20BB7).
+    fonts-unifont
+    fonts-hanazono
     poppler-utils
     # The API documentation (scripts/check-docs.sh).
     doxygen

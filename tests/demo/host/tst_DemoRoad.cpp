@@ -162,13 +162,15 @@ void TestDemoRoad::variablesFromTheCommandLineReachTheReport()
 {
     const QString pdf = m_dir.filePath(QStringLiteral("set.pdf"));
     const SRun result = run({"--pdf", pdf, "--set", "PatientFIO=Ann <b>Lee</b> & Co", "--set", "NumberOfSample=LIS-7731",
-                             "--set", "Comment=Affinity of the fluffy file"});
+                             "--set", QStringLiteral("Comment=Affinity of the fluffy file \U0001F9EA")});
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     const QString text = pdfText(pdf);
     QVERIFY2(text.contains(QStringLiteral("Ann <b>Lee</b> & Co")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("LIS-7731")));
     // Drawn as ligatures, "fi" and "ffl" would reach the text layer as one character each.
     QVERIFY2(text.contains(QStringLiteral("Affinity of the fluffy file")), qPrintable(text));
+    // Drawn, but beyond what the PDF's text layer keeps: the operator is told.
+    QVERIFY2(result.err.contains(QStringLiteral("U+1F9EA")), qPrintable(result.err));
 }
 
 void TestDemoRoad::everySampleGetsItsOwnPdf()
