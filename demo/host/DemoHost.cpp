@@ -608,7 +608,9 @@ bool CDemoHost::WritePdf(const QString& path, bool archive, QString* error)
 {
     auto* viewer = qobject_cast<NFastReport::CFastReportWidget*>(m_pWindow->centralWidget());
     if (!viewer || !viewer->HasReport()) {
-        *error = QObject::tr("There is no report to write");
+        *error = viewer && !viewer->LastError().isEmpty()
+                     ? QObject::tr("The report could not be rendered: %1").arg(viewer->LastError())
+                     : QObject::tr("There is no report to write");
         return false;
     }
     viewer->SetPdfArchive(archive);

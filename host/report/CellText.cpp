@@ -61,4 +61,15 @@ QString CellText(const boost::any& cell, bool* known)
     return QStringLiteral("[?]");
 }
 
+int LongestUnbrokenRun(const QString& text)
+{
+    int longest = 0;
+    int run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        longest = qMax(longest, run);
+    }
+    return longest;
+}
+
 } // namespace NFastReport

@@ -15,4 +15,13 @@ namespace NFastReport {
 // text is a visible placeholder.
 TARSEL_REPORT_EXPORT QString CellText(const boost::any& cell, bool* known = nullptr);
 
+// The most characters a value (a variable or a cell) may hold in one run without a
+// space or line break. Qt's layout breaks such a run in time that grows with the
+// square of its length (256 KiB took seconds, 1 MiB over a minute); within the
+// limit a report takes well under a second. Text with spaces has no limit.
+const int c_nMaxUnbrokenRun = 16384;
+
+// The length of the longest run of text without white space.
+TARSEL_REPORT_EXPORT int LongestUnbrokenRun(const QString& text);
+
 } // namespace NFastReport

@@ -127,6 +127,15 @@ CDataSetTable::CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, co
             SCell shown;
             bool known = true;
             shown.text = CellText(cell, &known);
+            if (m_sProblem.isEmpty() && shown.text.size() > c_nMaxUnbrokenRun
+                && LongestUnbrokenRun(shown.text) > c_nMaxUnbrokenRun)
+                m_sProblem = QObject::tr("The data set \"%1\", row %2, column %3, holds %4 characters without a space; "
+                                         "a report takes at most %5.")
+                                 .arg(m_sName)
+                                 .arg(row + 1)
+                                 .arg(column + 1)
+                                 .arg(LongestUnbrokenRun(shown.text))
+                                 .arg(c_nMaxUnbrokenRun);
             shown.numeric = isNumeric(cell);
             if (!known && ++unknown <= c_nMaxTypeLogs)
                 LogReport(1, __LINE__,
@@ -146,6 +155,11 @@ CDataSetTable::CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, co
         LogReport(1, __LINE__, QStringLiteral("Data set \"%1\": %2 more cells of types that cannot be shown")
                                    .arg(m_sName)
                                    .arg(unknown - c_nMaxTypeLogs));
+}
+
+QString CDataSetTable::Problem() const
+{
+    return m_sProblem;
 }
 
 QTextTable* CDataSetTable::Insert(QTextCursor* cursor, const QTextCharFormat& base, const SCellStyles& styles,

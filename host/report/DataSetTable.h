@@ -45,6 +45,10 @@ public:
 
     CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, const QMap<QString, QColor>& colors);
 
+    // Why the table cannot go into a report (a cell past c_nMaxUnbrokenRun); empty
+    // when it can.
+    QString Problem() const;
+
     // Inserts the table at cursor through the document's table API: a header row
     // (repeated on every page), one row per data-set row, 100% wide, a thin grid
     // (drawn by Decorate), numbers right-aligned. base is the character format of
@@ -81,6 +85,7 @@ private:
     };
 
     QString m_sName;
+    QString m_sProblem;
     QStringList m_columns;
     std::vector<std::vector<SCell> > m_rows;
     int m_nColorColumn = -1;

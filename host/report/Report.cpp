@@ -2,6 +2,7 @@
 
 #include "common/OutputFile.h"
 #include "common/SaveFile.h"
+#include "host/report/CellText.h"
 #include "host/report/DataSet.h"
 #include "host/report/DataSetTable.h"
 #include "host/report/ReportDocument.h"
@@ -236,8 +237,18 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
         };
     }
     QVariantHash context;
-    for (auto it = input.variables.cbegin(); it != input.variables.cend(); ++it)
+    for (auto it = input.variables.cbegin(); it != input.variables.cend(); ++it) {
+        if (it.value().size() > c_nMaxUnbrokenRun && LongestUnbrokenRun(it.value()) > c_nMaxUnbrokenRun) {
+            *error = SReportError{input.reportPath, 0,
+                                  QObject::tr("The report variable %1 holds %2 characters without a space; a report "
+                                              "takes at most %3.")
+                                      .arg(it.key())
+                                      .arg(LongestUnbrokenRun(it.value()))
+                                      .arg(c_nMaxUnbrokenRun)};
+            return nullptr;
+        }
         context.insert(it.key(), it.value());
+    }
     QVariantHash colors;
     for (auto it = input.colors.cbegin(); it != input.colors.cend(); ++it)
         colors.insert(it.key(), it.value().name());
@@ -322,9 +333,13 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
         const bool alone = cursor.block().length() == 1;
         if (alone && inSameFrame(cursor.block().previous(), cursor))
             cursor.deletePreviousChar();
+        const CDataSetTable table(*dataSet->second, it->tag, input.colors);
+        if (!table.Problem().isEmpty()) {
+            *error = SReportError{input.reportPath, 0, table.Problem()};
+            return nullptr;
+        }
         for (int i = 0; i < count; ++i)
-            tables.push_back(CDataSetTable(*dataSet->second, it->tag, input.colors)
-                                 .Insert(&cursor, it->format, cellStyles, &rowsDone, progress));
+            tables.push_back(table.Insert(&cursor, it->format, cellStyles, &rowsDone, progress));
         const QTextBlock rest = cursor.block();
         if (alone && rest.length() == 1 && inSameFrame(rest.next(), cursor)) {
             cursor.setBlockFormat(rest.next().blockFormat());

@@ -31,6 +31,8 @@ private slots:
     void dataSetTagWherever();
     void missingDataSet();
     void styleSheetOfTheFolder();
+    void longUnbrokenValuesAreRefused_data();
+    void longUnbrokenValuesAreRefused();
     void errorsNameFileAndLine_data();
     void errorsNameFileAndLine();
     void outsideResourcesAreRefused_data();
@@ -166,6 +168,38 @@ void tst_ReportTemplate::styleSheetOfTheFolder()
     QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("outside.html")), QDir(folder()).filePath(QStringLiteral("style.css"))));
     QVERIFY(render(&widget).contains(QStringLiteral("style.css")));
     QVERIFY(!widget.HasReport());
+}
+
+void tst_ReportTemplate::longUnbrokenValuesAreRefused_data()
+{
+    QTest::addColumn<QString>("comment");
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QString>("refusal");
+    const QString unbroken(20000, QLatin1Char('x'));
+    QString words;
+    for (int i = 0; i < 2000; ++i)
+        words += QString(99, QLatin1Char('x')) + QLatin1Char(' ');
+    QTest::newRow("unbroken variable") << unbroken << QString() << "variable Comment holds 20000 characters";
+    QTest::newRow("unbroken cell") << QString() << unbroken << "\"Findings\", row 1, column 2, holds 20000";
+    QTest::newRow("long text with spaces") << words << words << QString();
+}
+
+// A long run without a break took Qt's layout time that grows with its square.
+void tst_ReportTemplate::longUnbrokenValuesAreRefused()
+{
+    QFETCH(QString, comment);
+    QFETCH(QString, cell);
+    QFETCH(QString, refusal);
+    WriteFile(folder(), QStringLiteral("report.html"), "<p>{{ Comment }}</p>{% dataset \"Findings\" %}");
+    NFastReport::CFastReportWidget widget(nullptr);
+    widget.SetVariables({{QStringLiteral("Comment"), comment}});
+    widget.SetDataSets({DataSet("Findings", {"Gene", "Note"}, {{std::string("MYH7"), cell}})});
+
+    const QString error = render(&widget);
+
+    QCOMPARE(widget.HasReport(), refusal.isEmpty());
+    QVERIFY2(error.contains(refusal) && (refusal.isEmpty() || error.contains(QStringLiteral("at most"))),
+             qPrintable(error.left(300)));
 }
 
 void tst_ReportTemplate::errorsNameFileAndLine_data()
