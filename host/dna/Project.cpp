@@ -92,9 +92,9 @@ void CProject::SetPath(const std::string& path)
     m_sPath = path;
 }
 
-unsigned int CProject::AddSample(const std::string& name, const std::string& dataPath)
+unsigned int CProject::AddSample(const std::string& name, const std::string& dataPath, const std::string& column)
 {
-    m_samples.push_back(boost::make_shared<CSample>(name, dataPath));
+    m_samples.push_back(boost::make_shared<CSample>(name, dataPath, column));
     m_bModified = true;
     return static_cast<unsigned int>(m_samples.size() - 1);
 }

@@ -82,8 +82,11 @@ public:
 
     void SetProjectName(const std::string& name);
     void SetPath(const std::string& path);
-    // Appends a sample named name whose results are in dataPath; returns its index.
-    unsigned int AddSample(const std::string& name, const std::string& dataPath = std::string());
+    // Appends a sample named name whose results are in dataPath, in the column named
+    // column of a file of several samples (empty: the column named after the sample);
+    // returns its index.
+    unsigned int AddSample(const std::string& name, const std::string& dataPath = std::string(),
+                           const std::string& column = std::string());
     void SetBlocksAnalysis(bool blocks);
     void SetAllowsAnalysis(bool allows);
 
