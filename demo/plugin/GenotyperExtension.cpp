@@ -87,10 +87,15 @@ QString headline(const NGenotyper::CPanelResult& result)
                        .arg(summary.meanDepth, 0, 'f', 1)
                        .arg(NGenotyper::CPanelResult::c_nMinMeanDepth);
     if (summary.shallowFindings > 0)
-        reasons << QObject::tr("%1 of %2 findings read fewer than %3 times")
+        reasons << QObject::tr("findings read fewer than %1 times: %2 of %3")
+                       .arg(NGenotyper::CPanelResult::c_nMinFindingDepth)
                        .arg(summary.shallowFindings)
-                       .arg(summary.findings)
-                       .arg(NGenotyper::CPanelResult::c_nMinFindingDepth);
+                       .arg(summary.findings);
+    // Where the file holds no depth at all, the reason above says it for every finding.
+    if (summary.findingsWithoutDepth > 0 && summary.depthRecords > 0)
+        reasons << QObject::tr("findings without a read depth: %1 of %2")
+                       .arg(summary.findingsWithoutDepth)
+                       .arg(summary.findings);
     return QObject::tr("Result cannot be reported: %1").arg(reasons.join(QStringLiteral("; ")));
 }
 

@@ -36,11 +36,15 @@ CPanelResult::CPanelResult(const CVcfReader& sample, const CReferenceTable& pane
     m_summary.findings = static_cast<int>(m_vFindings.size());
     m_summary.meanDepth = sample.meanDepth();
     m_summary.depthRecords = sample.depthRecords();
-    m_summary.shallowFindings = int(std::count_if(m_vFindings.begin(), m_vFindings.end(), [](const SFinding& finding) {
-        return finding.call.depth < c_nMinFindingDepth;
-    }));
+    for (const SFinding& finding : m_vFindings) {
+        if (finding.call.depth < 0)
+            ++m_summary.findingsWithoutDepth;
+        else if (finding.call.depth < c_nMinFindingDepth)
+            ++m_summary.shallowFindings;
+    }
     m_summary.qualityPassed = sample.recordCount() > 0 && sample.depthRecords() > 0
-                              && m_summary.meanDepth >= c_nMinMeanDepth && m_summary.shallowFindings == 0;
+                              && m_summary.meanDepth >= c_nMinMeanDepth && m_summary.shallowFindings == 0
+                              && m_summary.findingsWithoutDepth == 0;
 }
 
 CPanelResult::~CPanelResult() = default;

@@ -24,8 +24,9 @@ struct SPanelSummary
     // Over the records that carry a depth; depthRecords says how many do.
     double meanDepth = 0.0;
     unsigned int depthRecords = 0;
-    // Findings read fewer than c_nMinFindingDepth times, or without a depth.
+    // Findings read fewer than c_nMinFindingDepth times, and findings without a depth.
     int shallowFindings = 0;
+    int findingsWithoutDepth = 0;
     bool qualityPassed = false;
 };
 

@@ -201,6 +201,15 @@ std::string headerProblem(const std::string& path)
     return problem;
 }
 
+// The sample list that bcf_hdr_set_samples takes for the one column name: as a
+// list of one line in memory, because a list given as text splits at commas and
+// reads a leading '^' as "all but".
+std::string sampleList(const std::string& name)
+{
+    const QByteArray line = QByteArray(name.data(), static_cast<int>(name.size())) + '\n';
+    return "data:;base64," + line.toBase64().toStdString();
+}
+
 std::string joined(const std::vector<std::string>& names)
 {
     std::string text;
@@ -229,6 +238,16 @@ EZygosity zygosityOf(const int32_t* alleles, int ploidy, int allele)
     if (called == 1)
         return ploidy == 1 || alleles[1] == bcf_int32_vector_end ? ZygosityHemizygous : ZygosityHeterozygous;
     return copies == called ? ZygosityHomozygous : ZygosityHeterozygous;
+}
+
+// Whether every allele that the genotype names is one of the record's.
+bool allelesExist(const int32_t* alleles, int ploidy, int alleleCount)
+{
+    for (int index = 0; index < ploidy && alleles[index] != bcf_int32_vector_end; ++index) {
+        if (!bcf_gt_is_missing(alleles[index]) && bcf_gt_allele(alleles[index]) >= alleleCount)
+            return false;
+    }
+    return true;
 }
 
 std::string genotypeText(const int32_t* alleles, int ploidy)
@@ -323,12 +342,13 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
         return fail(headerProblem(path));
     if (bcf_hdr_nsamples(header.get()) < 1)
         return fail("no sample column: the file holds sites only, without genotypes");
-    // Only the column asked for is ever read: htslib parses no other.
-    if (bcf_hdr_id2int(header.get(), BCF_DT_SAMPLE, column.c_str()) < 0
-        || bcf_hdr_set_samples(header.get(), column.c_str(), 0) != 0 || bcf_hdr_nsamples(header.get()) != 1) {
-        std::vector<std::string> columns(header->samples, header->samples + bcf_hdr_nsamples(header.get()));
+    const std::vector<std::string> columns(header->samples, header->samples + bcf_hdr_nsamples(header.get()));
+    if (std::find(columns.begin(), columns.end(), column) == columns.end())
         return fail("no sample column named '" + column + "'; the file has the sample columns " + joined(columns));
-    }
+    // Only the column asked for is ever read: htslib parses no other.
+    if (bcf_hdr_set_samples(header.get(), sampleList(column).c_str(), 1) != 0 || bcf_hdr_nsamples(header.get()) != 1
+        || header->samples[0] != column)
+        return fail("the sample column '" + column + "' cannot be read on its own");
     const std::string sampleName = header->samples[0];
 
     const RecordPtr record(bcf_init());
@@ -353,7 +373,9 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
         if (bcf_unpack(record.get(), BCF_UN_ALL) < 0)
             return fail(where + " is malformed: it cannot be unpacked");
         const char* chrom = bcf_seqname(header.get(), record.get());
-        // htslib takes an empty CHROM column as a chromosome named "".
+        // htslib takes an empty line as a record on a chromosome named "".
+        if (format->format == vcf && file->line.l == 0)
+            return fail(where + " is an empty line");
         if (!chrom || !*chrom || record->n_allele < 1)
             return fail(where + " is malformed: it lacks the chromosome or the reference allele");
         if (record->pos < 0)
@@ -374,6 +396,9 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
                         + ") is malformed: its genotype (GT) is not a list of allele numbers");
         const int genotypeValues = bcf_get_genotypes(header.get(), record.get(), &genotypes.data, &genotypes.size);
         const int ploidy = genotypeValues > 0 ? genotypeValues / sampleCount : 0;
+        if (ploidy > 0 && !allelesExist(genotypes.data, ploidy, record->n_allele))
+            return fail(where + " (" + site.chrom + ":" + std::to_string(site.pos)
+                        + ") is malformed: its genotype (GT) names an allele that the record does not have");
         if (ploidy > 0)
             site.genotype = genotypeText(genotypes.data, ploidy);
 
@@ -396,8 +421,12 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
         }
         records = number;
     }
-    if (status < -1)
-        return fail("record " + std::to_string(records + 1) + " cannot be read: " + recordProblems(record->errcode));
+    if (status < -1) {
+        const BGZF* compressed = file->is_bgzf ? file->fp.bgzf : nullptr;
+        return fail("record " + std::to_string(records + 1) + " cannot be read: "
+                    + (compressed && compressed->errcode != 0 ? std::string("the compressed data is damaged")
+                                                               : recordProblems(record->errcode)));
+    }
 
     m_vCalls.swap(calls);
     m_nRecords = records;
