@@ -727,5 +727,133 @@
         <source>samples[%1].data holds a NUL character, which no file path can</source>
         <translation>samples[%1].data enthält ein NUL-Zeichen, das kein Dateipfad haben kann</translation>
     </message>
+    <message>
+        <source>no file name given</source>
+        <translation>kein Dateiname angegeben</translation>
+    </message>
+    <message>
+        <source>too many levels of symbolic links</source>
+        <translation>zu viele Ebenen symbolischer Verknüpfungen</translation>
+    </message>
+    <message>
+        <source>the symbolic link cannot be read</source>
+        <translation>die symbolische Verknüpfung ist nicht lesbar</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>es ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>it is not a regular file (a device, a FIFO or a socket)</source>
+        <translation>es ist keine gewöhnliche Datei (ein Gerät, eine FIFO oder ein Socket)</translation>
+    </message>
+    <message>
+        <source>the folder %1 does not exist</source>
+        <translation>der Ordner %1 existiert nicht</translation>
+    </message>
+    <message>
+        <source>the file read back is not what was written (%1 of %2 bytes)</source>
+        <translation>die zurückgelesene Datei ist nicht, was geschrieben wurde (%1 von %2 Bytes)</translation>
+    </message>
+    <message>
+        <source>samples[%1].column must be the name of a column of its data file</source>
+        <translation>samples[%1].column muss der Name einer Spalte seiner Datendatei sein</translation>
+    </message>
+    <message>
+        <source>The data set &quot;%1&quot;, row %2, column %3, holds %4 characters without a space; a report takes at most %5.</source>
+        <translation>Die Datenreihe „%1“, Zeile %2, Spalte %3, enthält %4 Zeichen ohne Leerzeichen; ein Befund nimmt höchstens %5.</translation>
+    </message>
+    <message>
+        <source>the file does not start as a PDF</source>
+        <translation>die Datei beginnt nicht wie ein PDF</translation>
+    </message>
+    <message>
+        <source>the file does not end as a PDF</source>
+        <translation>die Datei endet nicht wie ein PDF</translation>
+    </message>
+    <message>
+        <source>the file holds %1 pages instead of %2</source>
+        <translation>die Datei enthält %1 Seiten statt %2</translation>
+    </message>
+    <message>
+        <source>The report variable %1 holds %2 characters without a space; a report takes at most %3.</source>
+        <translation>Die Befundvariable %1 enthält %2 Zeichen ohne Leerzeichen; ein Befund nimmt höchstens %3.</translation>
+    </message>
+    <message>
+        <source>--set %1: there is no report variable of that name; did you mean %2?</source>
+        <translation>--set %1: Eine Befundvariable dieses Namens gibt es nicht; meinten Sie %2?</translation>
+    </message>
+    <message>
+        <source>The report variables are: %1</source>
+        <translation>Die Befundvariablen sind: %1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: it is one of this run&apos;s own inputs (%2)</source>
+        <translation>%1 kann nicht geschrieben werden: Die Datei ist eine Eingabe dieses Laufs (%2)</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: another output of this run goes to the same file</source>
+        <translation>%1 kann nicht geschrieben werden: Eine andere Ausgabe dieses Laufs geht in dieselbe Datei</translation>
+    </message>
+    <message>
+        <source>Not reportable: the report of sample %1 was written to %2 and says: %3</source>
+        <translation>Nicht berichtbar: Der Befund der Probe %1 wurde nach %2 geschrieben und sagt: %3</translation>
+    </message>
+    <message>
+        <source>Exit status:</source>
+        <translation>Exit-Status:</translation>
+    </message>
+    <message>
+        <source>  0  every report was written, and each result may be reported</source>
+        <translation>  0  jeder Befund wurde geschrieben, und jedes Ergebnis darf berichtet werden</translation>
+    </message>
+    <message>
+        <source>  1  refused or failed; no file was replaced (the error stream says why)</source>
+        <translation>  1  abgelehnt oder fehlgeschlagen; keine Datei wurde ersetzt (die Fehlerausgabe sagt, warum)</translation>
+    </message>
+    <message>
+        <source>  2  bad command line: an option, a value, or an output file that must not be written</source>
+        <translation>  2  fehlerhafte Befehlszeile: eine Option, ein Wert oder eine Ausgabedatei, die nicht geschrieben werden darf</translation>
+    </message>
+    <message>
+        <source>  3  the report was written, but the data cannot support a result (its headline says why)</source>
+        <translation>  3  der Befund wurde geschrieben, aber die Daten tragen kein Ergebnis (seine Überschrift sagt, warum)</translation>
+    </message>
+    <message>
+        <source>With --all-samples: the highest status of the samples; manifest.tsv in the folder lists</source>
+        <translation>Mit --all-samples: der höchste Status der Proben; manifest.tsv im Ordner nennt</translation>
+    </message>
+    <message>
+        <source>each sample&apos;s file, outcome, status, SHA-256 and time.</source>
+        <translation>für jede Probe Datei, Ausgang, Status, SHA-256 und Zeit.</translation>
+    </message>
+    <message>
+        <source>not available</source>
+        <translation>nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>the file holds no variant records</source>
+        <translation>die Datei enthält keine Variantendatensätze</translation>
+    </message>
+    <message>
+        <source>the file holds no read depths</source>
+        <translation>die Datei enthält keine Lesetiefen</translation>
+    </message>
+    <message>
+        <source>mean read depth %1, at least %2 needed</source>
+        <translation>mittlere Lesetiefe %1, mindestens %2 nötig</translation>
+    </message>
+    <message>
+        <source>findings read fewer than %1 times: %2 of %3</source>
+        <translation>Befunde, weniger als %1-mal gelesen: %2 von %3</translation>
+    </message>
+    <message>
+        <source>findings without a read depth: %1 of %2</source>
+        <translation>Befunde ohne Lesetiefe: %1 von %2</translation>
+    </message>
+    <message>
+        <source>Result cannot be reported: %1</source>
+        <translation>Ergebnis nicht berichtbar: %1</translation>
+    </message>
 </context>
 </TS>
