@@ -345,11 +345,18 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
     const std::vector<std::string> columns(header->samples, header->samples + bcf_hdr_nsamples(header.get()));
     if (std::find(columns.begin(), columns.end(), column) == columns.end())
         return fail("no sample column named '" + column + "'; the file has the sample columns " + joined(columns));
-    // Only the column asked for is ever read: htslib parses no other.
-    if (bcf_hdr_set_samples(header.get(), sampleList(column).c_str(), 1) != 0 || bcf_hdr_nsamples(header.get()) != 1
-        || header->samples[0] != column)
-        return fail("the sample column '" + column + "' cannot be read on its own");
-    const std::string sampleName = header->samples[0];
+    // In a text file only the column asked for is ever parsed. A BCF record's sample
+    // part is one binary block that htslib would cut to the column unchecked (a damaged
+    // block overruns its buffer there), so it is unpacked whole, with its checks, and
+    // the column picked from it.
+    int columnIndex = static_cast<int>(std::find(columns.begin(), columns.end(), column) - columns.begin());
+    if (format->format == vcf) {
+        if (bcf_hdr_set_samples(header.get(), sampleList(column).c_str(), 1) != 0
+            || bcf_hdr_nsamples(header.get()) != 1 || header->samples[0] != column)
+            return fail("the sample column '" + column + "' cannot be read on its own");
+        columnIndex = 0;
+    }
+    const std::string sampleName = header->samples[columnIndex];
 
     const RecordPtr record(bcf_init());
     if (!record)
@@ -396,19 +403,23 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
                         + ") is malformed: its genotype (GT) is not a list of allele numbers");
         const int genotypeValues = bcf_get_genotypes(header.get(), record.get(), &genotypes.data, &genotypes.size);
         const int ploidy = genotypeValues > 0 ? genotypeValues / sampleCount : 0;
-        if (ploidy > 0 && !allelesExist(genotypes.data, ploidy, record->n_allele))
+        const int32_t* alleles = ploidy > 0 ? genotypes.data + columnIndex * ploidy : nullptr;
+        if (ploidy > 0 && !allelesExist(alleles, ploidy, record->n_allele))
             return fail(where + " (" + site.chrom + ":" + std::to_string(site.pos)
                         + ") is malformed: its genotype (GT) names an allele that the record does not have");
         if (ploidy > 0)
-            site.genotype = genotypeText(genotypes.data, ploidy);
+            site.genotype = genotypeText(alleles, ploidy);
 
         // A depth that is not stored as a number is as good as none.
-        if (storedAsNumbers(header.get(), record.get(), "DP")
-            && bcf_get_format_int32(header.get(), record.get(), "DP", &depths.data, &depths.size) > 0
-            && depths.data[0] != bcf_int32_missing && depths.data[0] != bcf_int32_vector_end) {
-            if (depths.data[0] < 0)
+        const int depthValues = storedAsNumbers(header.get(), record.get(), "DP")
+                                    ? bcf_get_format_int32(header.get(), record.get(), "DP", &depths.data, &depths.size)
+                                    : 0;
+        const int32_t* depth =
+            depthValues >= sampleCount ? depths.data + columnIndex * (depthValues / sampleCount) : nullptr;
+        if (depth && *depth != bcf_int32_missing && *depth != bcf_int32_vector_end) {
+            if (*depth < 0)
                 return fail(where + " (" + site.chrom + ":" + std::to_string(site.pos) + ") has a negative depth");
-            site.depth = depths.data[0];
+            site.depth = *depth;
             depthSum += site.depth;
             ++depthRecords;
         }
@@ -416,7 +427,7 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
         for (int allele = 1; allele < record->n_allele; ++allele) {
             SVariantCall call = site;
             call.alt = upper(record->d.allele[allele]);
-            call.zygosity = ploidy > 0 ? zygosityOf(genotypes.data, ploidy, allele) : ZygosityNoCall;
+            call.zygosity = ploidy > 0 ? zygosityOf(alleles, ploidy, allele) : ZygosityNoCall;
             calls.push_back(call);
         }
         records = number;
