@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+
+#include <string>
+
+// What the demo plug-in's tests share: the shipped data and VCF files of their own.
+
+inline QString shipped(const QString& name = QString())
+{
+    return QDir(QStringLiteral(TARSEL_DEMO_DATA_DIR)).filePath(name);
+}
+
+inline std::string local(const QString& text)
+{
+    return text.toLocal8Bit().toStdString();
+}
+
+inline QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString& path, const QByteArray& data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+// The sample column of the files the tests write: the name of the project's sample.
+const char* const c_sColumn = "DR2612-01";
+
+// The shipped VCF header (contigs, fields) followed by a #CHROM line of the columns.
+inline QByteArray vcfText(const QByteArray& records, const QByteArray& extraHeader = QByteArray(),
+                          const QByteArray& columns = c_sColumn)
+{
+    QByteArray text;
+    for (const QByteArray& line : readAll(shipped(QStringLiteral("project/samples/DR2612-01.vcf"))).split('\n')) {
+        if (line.startsWith("##"))
+            text += line + '\n';
+    }
+    return text + extraHeader + "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\t" + columns + '\n' + records;
+}
