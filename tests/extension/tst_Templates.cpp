@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QDir>
 #include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
@@ -24,9 +23,23 @@ QStringList entryTexts(const QMenu* menu)
     return texts;
 }
 
-QVariant remembered(const QString& plugin)
+QVariant remembered(const QString& plugin = QStringLiteral("TestPlugin"))
 {
     return NTarsel::CSettings::GetQSettings()->value(QStringLiteral("plugins/%1/report/mru").arg(plugin));
+}
+
+void addTemplates(CTestHost& host, const QStringList& names, const QString& plugin = QStringLiteral("testplugin"))
+{
+    for (const QString& name : names)
+        host.addTemplate(QStringLiteral("en"), plugin, name);
+}
+
+// Installs with the reference database "panel" and loads it, as the host does.
+void installAndLoad(CTestHost& host, CTestExtension& extension)
+{
+    extension.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
+    extension.Install(host.window());
+    host.loadDatabase(QStringLiteral("panel"));
 }
 
 } // namespace
@@ -36,128 +49,87 @@ class TestTemplates : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void menuListsTemplateFoldersIgnoringCase();
-    void rememberedChoiceSurvivesANewExtension();
-    void rememberedChoiceMatchesCaseSensitively();
-    void rememberedTemplateThatVanishedFallsBackToFirst();
+    void rememberedChoice_data();
+    void rememberedChoice();
     void pluginFolderIsLowerCaseButKeyKeepsCase();
     void missingLevelsGiveNoEntries_data();
     void missingLevelsGiveNoEntries();
     void onlyDatabasesOfThePluginCount();
     void choosingRendersOnlyInAnalysisMode();
-    void anotherDatabaseReplacesTheEntries();
 };
-
-void TestTemplates::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-}
 
 void TestTemplates::menuListsTemplateFoldersIgnoringCase()
 {
     CTestHost host;
-    for (const char* name : {"B", "a", "C"})
-        host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QLatin1String(name));
+    addTemplates(host, {"B", "a", "C"});
     const QDir plugin(host.path(QStringLiteral("data/reports/en/testplugin")));
     QVERIFY(plugin.mkdir(QStringLiteral(".hidden")));
     QFile notes(plugin.filePath(QStringLiteral("notes.txt")));
     QVERIFY(notes.open(QIODevice::WriteOnly));
     notes.close();
-
     CTestExtension extension;
-    extension.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
-    extension.Install(host.window());
-    host.loadDatabase(QStringLiteral("panel"));
+    installAndLoad(host, extension);
 
     QCOMPARE(entryTexts(extension.m_pTemplateMenu), QStringList({"a*", "B", "C"}));
     const QList<QAction*> entries = extension.m_pTemplateMenu->actions();
-    QActionGroup* group = entries.first()->actionGroup();
-    QVERIFY(group && group->isExclusive());
+    QVERIFY(entries.first()->actionGroup()->isExclusive());
     for (QAction* entry : entries) {
-        QCOMPARE(entry->actionGroup(), group);
-        QVERIFY(entry->isCheckable());
-        QCOMPARE(entry->parent(), static_cast<QObject*>(&extension));
+        QVERIFY(entry->isCheckable() && entry->actionGroup() == entries.first()->actionGroup());
         QCOMPARE(entry->data().toString(), plugin.absoluteFilePath(entry->text()));
     }
     QCOMPARE(extension.m_sTemplateDir, plugin.absoluteFilePath(QStringLiteral("a")));
-    QCOMPARE(remembered(QStringLiteral("TestPlugin")).toString(), QStringLiteral("a"));
-    QCOMPARE(extension.m_sReferencesDb, QStringLiteral("panel"));
+    QCOMPARE(remembered().toString(), QStringLiteral("a"));
 
     entries.at(2)->trigger();
     QCOMPARE(entryTexts(extension.m_pTemplateMenu), QStringList({"a", "B", "C*"}));
     QCOMPARE(extension.m_sTemplateDir, plugin.absoluteFilePath(QStringLiteral("C")));
-    QCOMPARE(remembered(QStringLiteral("TestPlugin")).toString(), QStringLiteral("C"));
+    QCOMPARE(remembered().toString(), QStringLiteral("C"));
+
+    // Another database of the plug-in reads the tree again.
+    const QPointer<QAction> first = entries.first();
+    addTemplates(host, {"Exome"});
+    extension.m_dbMap.insert(QStringLiteral("exome"), std::make_pair(2u, false));
+    host.loadDatabase(QStringLiteral("exome"));
+    QCOMPARE(entryTexts(extension.m_pTemplateMenu), QStringList({"a", "B", "C*", "Exome"}));
+    QVERIFY(!first);
 }
 
-void TestTemplates::rememberedChoiceSurvivesANewExtension()
+void TestTemplates::rememberedChoice_data()
 {
-    CTestHost host;
-    for (const char* name : {"Short", "Standard", "Wide"})
-        host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QLatin1String(name));
-    {
-        CTestExtension first;
-        first.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
-        first.Install(host.window());
-        host.loadDatabase(QStringLiteral("panel"));
-        first.m_pTemplateMenu->actions().at(1)->trigger();
-    }
-    NTarsel::CSettings::GetQSettings()->sync();
-
-    CTestExtension second;
-    second.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
-    second.Install(host.window());
-    host.loadDatabase(QStringLiteral("panel"));
-    QCOMPARE(entryTexts(second.m_pTemplateMenu), QStringList({"Short", "Standard*", "Wide"}));
-    QVERIFY(second.m_sTemplateDir.endsWith(QStringLiteral("/Standard")));
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("survives a new extension") << "Standard" << QStringList{"Short", "Standard*", "Wide"} << "Standard";
+    QTest::newRow("matched case-sensitively") << "standard" << QStringList{"Short*", "Standard", "Wide"} << "Short";
+    QTest::newRow("vanished: the first") << "Retired" << QStringList{"Short*", "Standard", "Wide"} << "Short";
 }
 
-void TestTemplates::rememberedChoiceMatchesCaseSensitively()
+void TestTemplates::rememberedChoice()
 {
+    QFETCH(QString, stored);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, written);
     CTestHost host;
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("A"));
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("B"));
-    NTarsel::CSettings::GetQSettings()->setValue(QStringLiteral("plugins/TestPlugin/report/mru"), QStringLiteral("b"));
-
+    addTemplates(host, {"Short", "Standard", "Wide"});
+    NTarsel::CSettings::GetQSettings()->setValue(QStringLiteral("plugins/TestPlugin/report/mru"), stored);
     CTestExtension extension;
-    extension.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
-    extension.Install(host.window());
-    host.loadDatabase(QStringLiteral("panel"));
-
-    QCOMPARE(entryTexts(extension.m_pTemplateMenu), QStringList({"A*", "B"}));
-    QCOMPARE(remembered(QStringLiteral("TestPlugin")).toString(), QStringLiteral("A"));
-}
-
-void TestTemplates::rememberedTemplateThatVanishedFallsBackToFirst()
-{
-    CTestHost host;
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Standard"));
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Brief"));
-    NTarsel::CSettings::GetQSettings()->setValue(QStringLiteral("plugins/TestPlugin/report/mru"), QStringLiteral("Retired"));
-
-    CTestExtension extension;
-    extension.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
-    extension.Install(host.window());
-    host.loadDatabase(QStringLiteral("panel"));
-
-    QCOMPARE(entryTexts(extension.m_pTemplateMenu), QStringList({"Brief*", "Standard"}));
-    QCOMPARE(remembered(QStringLiteral("TestPlugin")).toString(), QStringLiteral("Brief"));
+    installAndLoad(host, extension);
+    QCOMPARE(entryTexts(extension.m_pTemplateMenu), entries);
+    QCOMPARE(remembered().toString(), written);
+    QVERIFY(extension.m_sTemplateDir.endsWith(QLatin1Char('/') + written));
 }
 
 void TestTemplates::pluginFolderIsLowerCaseButKeyKeepsCase()
 {
     CTestHost host;
     host.addTemplate(QStringLiteral("de"), QStringLiteral("genotyper"), QStringLiteral("Befund"));
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("genotyper"), QStringLiteral("Findings"));
+    addTemplates(host, {"Findings"}, QStringLiteral("genotyper"));
     host.window()->SetLocale("de");
-
     CTestExtension extension(QStringLiteral("GenoTyper"));
-    extension.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
-    extension.Install(host.window());
-    host.loadDatabase(QStringLiteral("panel"));
-
+    installAndLoad(host, extension);
     QCOMPARE(entryTexts(extension.m_pTemplateMenu), QStringList({"Befund*"}));
-    QCOMPARE(extension.getTemplateKey(), QStringLiteral("plugins/GenoTyper/report/mru"));
     QCOMPARE(remembered(QStringLiteral("GenoTyper")).toString(), QStringLiteral("Befund"));
 }
 
@@ -176,15 +148,10 @@ void TestTemplates::missingLevelsGiveNoEntries()
     CTestHost host;
     if (!folder.isEmpty())
         QVERIFY(QDir(host.path(QStringLiteral("data"))).mkpath(folder));
-
     CTestExtension extension;
-    extension.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
-    extension.Install(host.window());
-    host.loadDatabase(QStringLiteral("panel"));
-
-    QVERIFY(extension.m_pTemplateMenu->isEmpty());
-    QVERIFY(extension.m_sTemplateDir.isEmpty());
-    QVERIFY(!remembered(QStringLiteral("TestPlugin")).isValid());
+    installAndLoad(host, extension);
+    QVERIFY(extension.m_pTemplateMenu->isEmpty() && extension.m_sTemplateDir.isEmpty());
+    QVERIFY(!remembered().isValid());
     QCOMPARE(extension.m_sReferencesDb, QStringLiteral("panel"));
     QVERIFY(host.logger().GetEntries().empty());
 }
@@ -192,7 +159,7 @@ void TestTemplates::missingLevelsGiveNoEntries()
 void TestTemplates::onlyDatabasesOfThePluginCount()
 {
     CTestHost host;
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Standard"));
+    addTemplates(host, {"Standard"});
     CTestExtension extension;
     extension.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
     extension.m_dbMap.insert(QStringLiteral("Exome"), std::make_pair(2u, true));
@@ -202,14 +169,11 @@ void TestTemplates::onlyDatabasesOfThePluginCount()
     QVERIFY(extension.m_sReferencesDb.isEmpty());
     // Keys with capitals never match: the selected name arrives in lower case.
     host.loadDatabase(QStringLiteral("Exome"));
-    QVERIFY(extension.m_sReferencesDb.isEmpty());
-    QVERIFY(extension.m_pTemplateMenu->isEmpty());
-
+    QVERIFY(extension.m_sReferencesDb.isEmpty() && extension.m_pTemplateMenu->isEmpty());
     host.loadDatabase(QStringLiteral("PANEL"));
     QCOMPARE(entryTexts(extension.m_pTemplateMenu), QStringList({"Standard*"}));
-
     // The same database again does not rebuild, even when the tree changed.
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Another"));
+    addTemplates(host, {"Another"});
     host.loadDatabase(QStringLiteral("panel"));
     QCOMPARE(entryTexts(extension.m_pTemplateMenu), QStringList({"Standard*"}));
 }
@@ -217,44 +181,20 @@ void TestTemplates::onlyDatabasesOfThePluginCount()
 void TestTemplates::choosingRendersOnlyInAnalysisMode()
 {
     CTestHost host;
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("One"));
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Two"));
+    addTemplates(host, {"One", "Two"});
     CTestExtension extension;
-    extension.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
-    extension.Install(host.window());
+    installAndLoad(host, extension);
     extension.SetProject(CTestHost::project({QStringLiteral("A")}));
     QSignalSpy rendered(extension.m_pReportWidget, &NFastReport::CFastReportWidget::reportUpdated);
-    host.loadDatabase(QStringLiteral("panel"));
 
     extension.m_pTemplateMenu->actions().at(1)->trigger();
     QCOMPARE(rendered.count(), 0);
-    QVERIFY(extension.m_sTemplateDir.endsWith(QStringLiteral("/Two")));
-
     extension.EnterAnalyse();
     QCOMPARE(rendered.count(), 1);
     QVERIFY(extension.m_pReportWidget->GetReportPath().endsWith(QStringLiteral("/Two/report.html")));
     extension.m_pTemplateMenu->actions().at(0)->trigger();
     QCOMPARE(rendered.count(), 2);
     QVERIFY(extension.m_pReportWidget->GetReportPath().endsWith(QStringLiteral("/One/report.html")));
-}
-
-void TestTemplates::anotherDatabaseReplacesTheEntries()
-{
-    CTestHost host;
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Standard"));
-    CTestExtension extension;
-    extension.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
-    extension.m_dbMap.insert(QStringLiteral("exome"), std::make_pair(2u, false));
-    extension.Install(host.window());
-    host.loadDatabase(QStringLiteral("panel"));
-    const QPointer<QAction> first = extension.m_pTemplateMenu->actions().first();
-
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Exome"));
-    host.loadDatabase(QStringLiteral("exome"));
-
-    QCOMPARE(extension.m_sReferencesDb, QStringLiteral("exome"));
-    QCOMPARE(entryTexts(extension.m_pTemplateMenu), QStringList({"Exome", "Standard*"}));
-    QVERIFY(!first);
 }
 
 QTEST_MAIN(TestTemplates)
