@@ -36,26 +36,11 @@ namespace {
 // The ways a plug-in can go wrong that the lifecycle check must catch.
 enum EFault
 {
-    FaultNone,
-    FaultThrowFromInstall,
-    FaultThrowFromSetProject,
-    FaultThrowUnknownFromGetDbMap,
-    FaultThrowOnEntering,
-    FaultThrowOnLeaving,
-    FaultThrowOnTemplateChoice,
-    FaultLeakChildOfWindow,
-    FaultLeakTopLevelWidget,
-    FaultLeakParentlessObject,
-    FaultKeepReportAsCentralWidget,
-    FaultStayInAnalysisState,
-    FaultLeaveToolbar,
-    FaultLeaveMenu,
-    FaultLeaveProfileUnbound,
-    FaultKeepAnalysisAction,
-    FaultHideDocks,
-    FaultDisableAnalysisAfterLeaving,
-    FaultRefuseAnalysis,
-    FaultNoAnalysisAction
+    FaultNone, FaultThrowFromInstall, FaultThrowFromSetProject, FaultThrowUnknownFromGetDbMap, FaultThrowOnEntering,
+    FaultThrowOnLeaving, FaultThrowOnTemplateChoice, FaultLeakChildOfWindow, FaultLeakTopLevelWidget,
+    FaultLeakParentlessObject, FaultKeepReportAsCentralWidget, FaultStayInAnalysisState, FaultLeaveToolbar,
+    FaultLeaveMenu, FaultLeaveProfileUnbound, FaultKeepAnalysisAction, FaultHideDocks, FaultDisableAnalysisAfterLeaving,
+    FaultRefuseAnalysis, FaultNoAnalysisAction, FaultFactoryMakesNone, FaultFactoryThrows
 };
 
 // A plug-in built on the base library that does its job unless told to fail in
@@ -77,75 +62,54 @@ public:
     void Install(NTarsel::CMainWindow* mainWindow) override
     {
         CBaseExtension::Install(mainWindow);
-        if (m_fault == FaultThrowFromInstall)
-            throw std::runtime_error("cannot install");
+        raise(FaultThrowFromInstall, "cannot install");
     }
-
     void SetProject(const boost::shared_ptr<NDna::IProject>& project) override
     {
         CBaseExtension::SetProject(project);
-        if (m_fault == FaultThrowFromSetProject && project)
-            throw std::runtime_error("bad project");
+        raise(project ? FaultThrowFromSetProject : FaultNone, "bad project");
     }
-
     const QMap<QString, std::pair<unsigned int, bool> >& GetDbMap() const override
     {
         if (m_fault == FaultThrowUnknownFromGetDbMap)
             throw 42;
         return CBaseExtension::GetDbMap();
     }
-
     void UpdateProfile() override
     {
         if (m_fault != FaultNoAnalysisAction)
             CBaseExtension::UpdateProfile();
     }
-
     void EnterAnalyse() override
     {
         CBaseExtension::EnterAnalyse();
-        if (m_fault == FaultThrowOnEntering)
-            throw std::logic_error("entered badly");
+        raise(FaultThrowOnEntering, "entered badly");
     }
-
     void ExitAnalyse() override
     {
         const bool wasAnalysing = m_bAnalyseMode;
         CBaseExtension::ExitAnalyse();
         if (!wasAnalysing)
             return;
-        switch (m_fault) {
-        case FaultThrowOnLeaving:
-            throw std::runtime_error("left badly");
-        case FaultKeepReportAsCentralWidget:
+        raise(FaultThrowOnLeaving, "left badly");
+        if (m_fault == FaultKeepReportAsCentralWidget)
             m_pMainWindow->SetCentralWidget(m_pReportWidget);
-            break;
-        case FaultStayInAnalysisState:
+        if (m_fault == FaultStayInAnalysisState)
             m_pMainWindow->SwitchToState(NTarsel::MainWindowStateAnalysis);
-            break;
-        case FaultLeaveToolbar:
+        if (m_fault == FaultLeaveToolbar) {
             m_pMainWindow->addToolBar(m_pAnalyseToolBar);
             m_pAnalyseToolBar->show();
-            break;
-        case FaultLeaveMenu:
-            m_pMainWindow->menuBar()->addMenu(m_pReportMenu);
-            break;
-        case FaultLeaveProfileUnbound:
-            m_pMainProfile->Unbind();
-            break;
-        case FaultKeepAnalysisAction:
-            profileToolBar()->removeAction(m_pAnalysisAction);
-            break;
-        case FaultHideDocks:
-            for (QDockWidget* dock : m_pMainWindow->findChildren<QDockWidget*>())
-                dock->hide();
-            break;
-        case FaultDisableAnalysisAfterLeaving:
-            m_pAnalysisAction->setEnabled(false);
-            break;
-        default:
-            break;
         }
+        if (m_fault == FaultLeaveMenu)
+            m_pMainWindow->menuBar()->addMenu(m_pReportMenu);
+        if (m_fault == FaultLeaveProfileUnbound)
+            m_pMainProfile->Unbind();
+        if (m_fault == FaultKeepAnalysisAction)
+            NTarsel::CSettings::GetProfileManager()->GetCurrentProfile()->GetToolBar(NTarsel::ActionTypeAnalysis)->removeAction(m_pAnalysisAction);
+        for (QDockWidget* dock : m_pMainWindow->findChildren<QDockWidget*>())
+            dock->setHidden(m_fault == FaultHideDocks || dock->isHidden());
+        if (m_fault == FaultDisableAnalysisAfterLeaving)
+            m_pAnalysisAction->setEnabled(false);
     }
 
 protected:
@@ -165,14 +129,14 @@ protected:
     {
         CBaseExtension::updateReport();
         // Entering renders inside the base library's guard; a later choice of the user does not.
-        if (m_fault == FaultThrowOnTemplateChoice && m_bAnalyseMode && m_pReportMenu)
-            throw std::runtime_error("template unreadable");
+        raise(m_bAnalyseMode && m_pReportMenu ? FaultThrowOnTemplateChoice : FaultNone, "template unreadable");
     }
 
 private:
-    QToolBar* profileToolBar() const
+    void raise(EFault when, const char* what) const
     {
-        return NTarsel::CSettings::GetProfileManager()->GetCurrentProfile()->GetToolBar(NTarsel::ActionTypeAnalysis);
+        if (when != FaultNone && when == m_fault)
+            throw std::runtime_error(what);
     }
 
     EFault m_fault;
@@ -188,53 +152,38 @@ class TestLifecycle : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void catchesEachFault_data();
     void catchesEachFault();
-    void reportsAFactoryThatMakesNothing_data();
-    void reportsAFactoryThatMakesNothing();
-    void demoPluginModulePasses();
-    void demoPluginThatCannotAnalyseOnlyRefuses();
+    void demoPluginModule();
 };
-
-void TestLifecycle::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-}
 
 void TestLifecycle::catchesEachFault_data()
 {
     QTest::addColumn<EFault>("fault");
     QTest::addColumn<QString>("expected");
     QTest::newRow("no fault") << FaultNone << QString();
-    QTest::newRow("throws from Install") << FaultThrowFromInstall << "Install let an exception out: cannot install";
-    QTest::newRow("throws from SetProject")
-        << FaultThrowFromSetProject << "SetProject with an empty project let an exception out: bad project";
-    QTest::newRow("throws a non-exception from GetDbMap") << FaultThrowUnknownFromGetDbMap
-                                                          << "GetDbMap let an unknown exception out";
-    QTest::newRow("throws on entering")
-        << FaultThrowOnEntering << "Triggering Analysis to enter analysis mode with no project, cycle 1 let an exception out: entered badly";
-    QTest::newRow("throws on leaving") << FaultThrowOnLeaving << "Triggering Analysis to leave analysis mode";
-    QTest::newRow("throws when a template is chosen") << FaultThrowOnTemplateChoice << "Choosing the template";
-    QTest::newRow("leaks a child of the window per cycle") << FaultLeakChildOfWindow
-                                                           << "Leak: the objects below the main window grew";
-    QTest::newRow("leaks a top-level widget per cycle") << FaultLeakTopLevelWidget
-                                                        << "Leak: the application's widgets grew";
-    QTest::newRow("leaks a parentless object per cycle") << FaultLeakParentlessObject << "more QObjects were alive";
-    QTest::newRow("keeps the report as central widget") << FaultKeepReportAsCentralWidget
-                                                        << "the central widget is NFastReport::CFastReportWidget";
-    QTest::newRow("stays in the analysis state") << FaultStayInAnalysisState
-                                                 << "the window state is analysis, not normal";
-    QTest::newRow("leaves its toolbar") << FaultLeaveToolbar << "the toolbars are";
-    QTest::newRow("leaves its menu") << FaultLeaveMenu << "the menu bar holds [Report], not []";
-    QTest::newRow("leaves the profile unbound") << FaultLeaveProfileUnbound << "the host's profile is not bound again";
-    QTest::newRow("keeps the Analysis action") << FaultKeepAnalysisAction
-                                               << "the Analysis action is not back in place";
-    QTest::newRow("hides the host's docks") << FaultHideDocks << "the docks are [Host log (hidden)]";
-    QTest::newRow("disables Analysis after leaving") << FaultDisableAnalysisAfterLeaving
-                                                     << "the Analysis action is hidden or disabled";
-    QTest::newRow("refuses every analysis") << FaultRefuseAnalysis << "did not enter analysis mode";
-    QTest::newRow("puts no Analysis action up") << FaultNoAnalysisAction << "Install put no Analysis action";
+    QTest::newRow("throws from Install") << FaultThrowFromInstall << QStringLiteral("Install let an exception out: cannot install");
+    QTest::newRow("throws from SetProject") << FaultThrowFromSetProject << QStringLiteral("SetProject with an empty project let an exception out: bad project");
+    QTest::newRow("throws a non-exception from GetDbMap") << FaultThrowUnknownFromGetDbMap << QStringLiteral("GetDbMap let an unknown exception out");
+    QTest::newRow("throws on entering") << FaultThrowOnEntering << QStringLiteral("Triggering Analysis to enter analysis mode with no project, cycle 1 let an exception out: entered badly");
+    QTest::newRow("throws on leaving") << FaultThrowOnLeaving << QStringLiteral("Triggering Analysis to leave analysis mode");
+    QTest::newRow("throws when a template is chosen") << FaultThrowOnTemplateChoice << QStringLiteral("Choosing the template");
+    QTest::newRow("leaks a child of the window per cycle") << FaultLeakChildOfWindow << QStringLiteral("Leak: the objects below the main window grew");
+    QTest::newRow("leaks a top-level widget per cycle") << FaultLeakTopLevelWidget << QStringLiteral("Leak: the application's widgets grew");
+    QTest::newRow("leaks a parentless object per cycle") << FaultLeakParentlessObject << QStringLiteral("more QObjects were alive");
+    QTest::newRow("keeps the report as central widget") << FaultKeepReportAsCentralWidget << QStringLiteral("the central widget is NFastReport::CFastReportWidget");
+    QTest::newRow("stays in the analysis state") << FaultStayInAnalysisState << QStringLiteral("the window state is analysis, not normal");
+    QTest::newRow("leaves its toolbar") << FaultLeaveToolbar << QStringLiteral("the toolbars are");
+    QTest::newRow("leaves its menu") << FaultLeaveMenu << QStringLiteral("the menu bar holds [Report], not []");
+    QTest::newRow("leaves the profile unbound") << FaultLeaveProfileUnbound << QStringLiteral("the host's profile is not bound again");
+    QTest::newRow("keeps the Analysis action") << FaultKeepAnalysisAction << QStringLiteral("the Analysis action is not back in place");
+    QTest::newRow("hides the host's docks") << FaultHideDocks << QStringLiteral("the docks are [Host log (hidden)]");
+    QTest::newRow("disables Analysis after leaving") << FaultDisableAnalysisAfterLeaving << QStringLiteral("the Analysis action is hidden or disabled");
+    QTest::newRow("refuses every analysis") << FaultRefuseAnalysis << QStringLiteral("did not enter analysis mode");
+    QTest::newRow("puts no Analysis action up") << FaultNoAnalysisAction << QStringLiteral("Install put no Analysis action");
+    QTest::newRow("factory makes none") << FaultFactoryMakesNone << QStringLiteral("The factory made no extension");
+    QTest::newRow("factory throws") << FaultFactoryThrows << QStringLiteral("Making the extension let an exception out: no memory left");
 }
 
 void TestLifecycle::catchesEachFault()
@@ -248,93 +197,44 @@ void TestLifecycle::catchesEachFault()
     if (fault == FaultThrowOnEntering || fault == FaultThrowOnLeaving || fault == FaultThrowOnTemplateChoice)
         QSKIP("throws through Qt's signal dispatch; checked in the build without sanitizers");
 #endif
-
-    const CLifecycleResult result = CheckLifecycle([fault] { return new CFaultyExtension(fault); });
-
-    if (expected.isEmpty()) {
-        QVERIFY2(result.passed(), qPrintable(result.report()));
-        // This plug-in interprets any project, none included: every cycle entered.
-        QCOMPARE(result.entries(), 2 + 2 + 6);
-        return;
-    }
-    QVERIFY2(!result.passed(), qPrintable(expected));
-    QVERIFY2(result.report().contains(expected), qPrintable(result.report()));
-}
-
-void TestLifecycle::reportsAFactoryThatMakesNothing_data()
-{
-    QTest::addColumn<bool>("throws");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("makes none") << false << "The factory made no extension";
-    QTest::newRow("throws") << true << "Making the extension let an exception out: no memory left";
-}
-
-void TestLifecycle::reportsAFactoryThatMakesNothing()
-{
-    QFETCH(bool, throws);
-    QFETCH(QString, expected);
-    const CLifecycleResult result = CheckLifecycle([throws]() -> NTarsel::NExtension::IExtension* {
-        if (throws)
+    const CLifecycleResult result = CheckLifecycle([fault]() -> NTarsel::NExtension::IExtension* {
+        if (fault == FaultFactoryThrows)
             throw std::runtime_error("no memory left");
-        return nullptr;
+        return fault == FaultFactoryMakesNone ? nullptr : new CFaultyExtension(fault);
     });
-    QVERIFY(!result.passed());
-    QVERIFY2(result.failures().contains(expected), qPrintable(result.report()));
-    QCOMPARE(result.entries(), 0);
+    QVERIFY2(result.passed() == expected.isEmpty() && result.report().contains(expected), qPrintable(result.report()));
+    // This plug-in interprets any project, none included: every cycle entered.
+    if (expected.isEmpty())
+        QCOMPARE(result.entries(), 2 + 2 + 6);
 }
 
-namespace {
-
-NTarsel::NExtension::IExtensionFactory* genotyperFactory()
+void TestLifecycle::demoPluginModule()
 {
     QPluginLoader loader(QStringLiteral(GENOTYPER_MODULE));
-    return qobject_cast<NTarsel::NExtension::IExtensionFactory*>(loader.instance());
-}
-
-QString demoSample(int number)
-{
-    return QStringLiteral(TARSEL_DEMO_DATA_DIR "/project/samples/DR2612-0%1.vcf").arg(number);
-}
-
-} // namespace
-
-void TestLifecycle::demoPluginModulePasses()
-{
-    NTarsel::NExtension::IExtensionFactory* factory = genotyperFactory();
+    auto* factory = qobject_cast<NTarsel::NExtension::IExtensionFactory*>(loader.instance());
     QVERIFY(factory);
     SLifecycleOptions options;
     // Its reference panels and its templates come from the demo's data folder.
     options.dataFolders << QStringLiteral(TARSEL_DEMO_DATA_DIR);
-    for (int number = 1; number <= 3; ++number)
-        options.samples.append({QStringLiteral("DR2612-0%1").arg(number), demoSample(number)});
-    TARSEL_VERIFY_LIFECYCLE(*factory, options);
-
-    // It did what it says: every cycle entered, other samples and templates were chosen.
-    const CLifecycleResult result = CheckLifecycle(*factory, options);
-    QCOMPARE(result.entries(), options.cycles);
-    QCOMPARE(result.sampleChoices(), options.cycles);
-    QCOMPARE(result.templateChoices(), options.cycles);
-}
-
-void TestLifecycle::demoPluginThatCannotAnalyseOnlyRefuses()
-{
-    NTarsel::NExtension::IExtensionFactory* factory = genotyperFactory();
-    QVERIFY(factory);
-    SLifecycleOptions options;
-    options.dataFolders << QStringLiteral(TARSEL_DEMO_DATA_DIR);
     // Samples without VCF files: the demo plug-in refuses, and must leave the window as it was.
     options.requireAnalysis = false;
     const CLifecycleResult refused = CheckLifecycle(*factory, options);
-    QVERIFY2(refused.passed(), qPrintable(refused.report()));
-    QCOMPARE(refused.entries(), 0);
-
+    QVERIFY2(refused.passed() && refused.entries() == 0, qPrintable(refused.report()));
     options.requireAnalysis = true;
     const CLifecycleResult required = CheckLifecycle(*factory, options);
     QCOMPARE(required.failures().size(), 1);
-    QVERIFY2(required.failures().first().contains(QStringLiteral("did not enter analysis mode with a project of 3 samples")),
-             qPrintable(required.report()));
     // Why, in the plug-in's own words.
-    QVERIFY2(required.failures().first().contains(QStringLiteral("has no VCF file")), qPrintable(required.report()));
+    QVERIFY2(required.failures().first().contains(QStringLiteral("did not enter analysis mode with a project of 3 samples"))
+                 && required.failures().first().contains(QStringLiteral("has no VCF file")), qPrintable(required.report()));
+
+    for (int number = 1; number <= 3; ++number)
+        options.samples.append({QStringLiteral("DR2612-0%1").arg(number),
+                                QStringLiteral(TARSEL_DEMO_DATA_DIR "/project/samples/DR2612-0%1.vcf").arg(number)});
+    // It did what it says: every cycle entered, other samples and templates were chosen.
+    const CLifecycleResult result = CheckLifecycle(*factory, options);
+    QVERIFY2(result.passed(), qPrintable(result.report()));
+    QCOMPARE(result.entries(), options.cycles);
+    QVERIFY(result.sampleChoices() == options.cycles && result.templateChoices() == options.cycles);
 }
 
 QTEST_MAIN(TestLifecycle)
