@@ -15,20 +15,12 @@ inline QByteArray ReadFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Writes contents to path, making the folders on the way, then blanks spaces (which
-// may follow a document, so that only its size is wrong).
-inline bool WriteFile(const QString& path, const QByteArray& contents, qint64 blanks = 0)
+// Writes contents to path, making the folders on the way.
+inline bool WriteFile(const QString& path, const QByteArray& contents)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
-        return false;
-    const QByteArray chunk(1024 * 1024, ' ');
-    for (qint64 left = blanks; left > 0; left -= chunk.size()) {
-        if (file.write(chunk.constData(), qMin(left, qint64(chunk.size()))) < 0)
-            return false;
-    }
-    return true;
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
 }
 
 // The files of folder, hidden ones too: what a failed save must not leave behind.

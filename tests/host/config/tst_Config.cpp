@@ -111,55 +111,45 @@ private slots:
     void corruptFileIsRefused_data()
     {
         QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<qint64>("blanks");
         QTest::addColumn<int>("line");
         const QByteArray xml("<?xml version=\"1.0\"?>\n");
         const QByteArray head = xml + "<config version=\"1\">\n";
-        QTest::newRow("empty") << QByteArray() << qint64(0) << 0;
-        QTest::newRow("truncated") << head + "  <entry name=\"a\" value=\"1\">\n    <entry name=\"b\" val" << qint64(0) << 4;
-        QTest::newRow("not XML") << QByteArray("colour = blue\n") << qint64(0) << 1;
-        QTest::newRow("wrong root element") << xml + "<settings version=\"1\"/>\n" << qint64(0) << 2;
-        QTest::newRow("newer format") << xml + "<config version=\"2\"/>\n" << qint64(0) << 2;
-        QTest::newRow("entry without a name") << head + "\n<entry value=\"x\"/>\n</config>\n" << qint64(0) << 4;
-        QTest::newRow("invalid base64") << head + "<entry name=\"a\"/>\n<entry name64=\"@@@\"/>\n</config>\n" << qint64(0) << 4;
-        QTest::newRow("second root element") << head + "</config>\n<config version=\"1\"/>\n" << qint64(0) << 4;
+        QTest::newRow("truncated") << head + "  <entry name=\"a\" value=\"1\">\n    <entry name=\"b\" val" << 4;
+        QTest::newRow("not XML") << QByteArray("colour = blue\n") << 1;
+        QTest::newRow("wrong root element") << xml + "<settings version=\"1\"/>\n" << 2;
+        QTest::newRow("newer format") << xml + "<config version=\"2\"/>\n" << 2;
+        QTest::newRow("entry without a name") << head + "\n<entry value=\"x\"/>\n</config>\n" << 4;
+        QTest::newRow("invalid base64") << head + "<entry name=\"a\"/>\n<entry name64=\"@@@\"/>\n</config>\n" << 4;
+        QTest::newRow("second root element") << head + "</config>\n<config version=\"1\"/>\n" << 4;
         // The 65th level is refused, long before the nesting could exhaust the stack.
-        QTest::newRow("nested too deep") << head + QByteArray("<entry name=\"n\">\n").repeated(10000) << qint64(0) << 67;
-        QTest::newRow("larger than the size limit") << xml + "<config version=\"1\"/>\n" << qint64(32 * 1024 * 1024) << 0;
+        QTest::newRow("nested too deep") << head + QByteArray("<entry name=\"n\">\n").repeated(10000) << 67;
     }
     void corruptFileIsRefused()
     {
         QFETCH(QByteArray, contents);
-        QFETCH(qint64, blanks);
         QFETCH(int, line);
         const QString path = pathFor(QStringLiteral("corrupt-") + QTest::currentDataTag());
-        QVERIFY(NHostTest::WriteFile(path, contents, blanks));
+        QVERIFY(NHostTest::WriteFile(path, contents));
         // Refused for writing too, so that nothing overwrites what could not be read.
         for (ConfCreateFlag flag : {ConfOpenRead, ConfOpenWrite}) {
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(path)));
             QVERIFY(!open(path, flag));
             const QString error = QString::fromStdString(ConfLastError());
-            QVERIFY2(error.contains(line > 0 ? QStringLiteral("%1:%2:").arg(path).arg(line) : path), qPrintable(error));
+            QVERIFY2(error.contains(QStringLiteral("%1:%2:").arg(path).arg(line)), qPrintable(error));
         }
     }
 
-    void interruptedSaveKeepsOldFile_data()
+    // A small tree stays in the file's write buffer until commit, and that last flush was
+    // the failure that used to go unnoticed and truncate the old file. (Saves failing
+    // while writing, killed or refused by the folder are the reliability tests' part.)
+    void saveFailingInTheFinalFlushKeepsOldFile()
     {
-        QTest::addColumn<int>("entries");
-        // A small tree stays in the file's write buffer until commit, and that last
-        // flush was the failure that used to go unnoticed and truncate the old file.
-        QTest::newRow("fails in the final flush") << 60;
-        QTest::newRow("fails while writing") << 3000;
-    }
-    void interruptedSaveKeepsOldFile()
-    {
-        QFETCH(int, entries);
-        const QString folder = m_dir.filePath(QStringLiteral("interrupted-%1").arg(entries));
+        const QString folder = m_dir.filePath(QStringLiteral("interrupted"));
         const QString path = folder + QStringLiteral("/settings.xml");
         QVERIFY(QDir().mkpath(folder) && saveAndReopen(path, {{"old", "kept"}}));
         const QByteArray before = ReadFile(path);
         ConfigPtr config = open(path, ConfOpenWrite);
-        for (int i = 0; i < entries; ++i)
+        for (int i = 0; i < 60; ++i)
             config->SetValue(QByteArray(100, 'x').constData(), QByteArray("bulk/e" + QByteArray::number(i)).constData());
         bool saved = true;
         {
