@@ -1,19 +1,7 @@
-#include "host/core/Profile.h"
 #include "host/core/ProfileManager.h"
 #include "host/core/Settings.h"
-#include "host/dna/Project.h"
 #include "host/dna/Settings.h"
-#include "host/report/FastReportWidget.h"
-#include "tests/support/TestExtension.h"
-#include "tests/support/TestHost.h"
-
-#include <QtTest>
-
-#include <QAction>
-#include <QComboBox>
-#include <QMenu>
-#include <QSignalSpy>
-#include <QToolBar>
+#include "tests/support/ExtensionTest.h"
 
 #include <boost/make_shared.hpp>
 
@@ -23,204 +11,197 @@ class TestProjectSamples : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void selectorFollowsTheProject_data();
-    void selectorFollowsTheProject();
-    void projectPathIsShortened_data();
-    void projectPathIsShortened();
-    void profileCarriesThePluginsDatabases();
-    void analysisActionStaysLastOnTheProfileToolbar();
-    void projectFileToRenderedReportAndBack();
-};
 
-void TestProjectSamples::selectorFollowsTheProject_data()
-{
-    QTest::addColumn<QStringList>("samples");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<int>("current");
-    QTest::newRow("no samples") << QStringList() << -1 << -1;
-    QTest::newRow("one sample, selected") << QStringList{"S1"} << 0 << 0;
-    QTest::newRow("one sample, none selected") << QStringList{"S1"} << -1 << -1;
-    QTest::newRow("three samples") << QStringList{"S1", "S2", "S3"} << 2 << 2;
-    QTest::newRow("selection beyond the samples") << QStringList{"S1", "S2"} << 5 << -1;
-    QTest::newRow("names in other scripts")
-        << QStringList{QStringLiteral("Проба-1"), QStringLiteral("Échantillon 2"), QStringLiteral("試料3")} << 1 << 1;
-}
-
-void TestProjectSamples::selectorFollowsTheProject()
-{
-    QFETCH(QStringList, samples);
-    QFETCH(int, selected);
-    QFETCH(int, current);
-    CTestHost host;
-    CTestExtension extension;
-    extension.Install(host.window());
-    const auto project = CTestHost::project(samples);
-    project->SetSelectedSample(selected);
-    // Rebuilding the selector never reports a choice, and gives its signals back.
-    extension.m_pSamplesCombo->blockSignals(true);
-    extension.SetProject(project);
-
-    QStringList items;
-    for (int index = 0; index < extension.m_pSamplesCombo->count(); ++index)
-        items << extension.m_pSamplesCombo->itemText(index);
-    QCOMPARE(items, samples);
-    QCOMPARE(extension.m_pSamplesCombo->currentIndex(), current);
-    QCOMPARE(extension.m_pSamplesCombo->isHidden(), samples.size() < 2);
-    QCOMPARE(extension.m_nSelectedSample, selected);
-    QVERIFY(!extension.m_pSamplesCombo->signalsBlocked());
-    QCOMPARE(extension.interpretations, 0);
-
-    extension.SetProject(boost::shared_ptr<NDna::IProject>());
-    QCOMPARE(extension.m_nSelectedSample, static_cast<int>(NDna::SConsts::c_nNotSelect));
-    QVERIFY(extension.m_pSamplesCombo->count() == 0 && extension.m_pSamplesCombo->isHidden());
-    QVERIFY(extension.m_variables.contains(QStringLiteral("ProjectPath")) && extension.getProjectPath().isEmpty());
-}
-
-void TestProjectSamples::projectPathIsShortened_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("shown");
-    const QString of73 = QStringLiteral("/") + QString(72, QLatin1Char('p'));
-    const QString of74 = QStringLiteral("/lab/") + QString(34, QLatin1Char('a')) + QString(35, QLatin1Char('z'));
-    const QString cyrillic = QStringLiteral("/данные/") + QString(70, QChar(0x0436));
-    QTest::newRow("73 characters, whole") << of73 << "Run" << of73;
-    QTest::newRow("74 characters, elided") << of74 << "Run" << of74.left(35) + "..." + QString(35, QLatin1Char('z'));
-    QTest::newRow("no path, the name") << QString() << "Run 42" << "Run 42";
-    QTest::newRow("no path, a long name elided")
-        << QString() << QString(80, QLatin1Char('n')) << QString(35, QLatin1Char('n')) + "..." + QString(35, QLatin1Char('n'));
-    QTest::newRow("non-ASCII path counts characters") << cyrillic << "Run"
-                                                      << cyrillic.left(35) + "..." + QString(35, QChar(0x0436));
-}
-
-void TestProjectSamples::projectPathIsShortened()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, name);
-    QFETCH(QString, shown);
-    CTestExtension extension;
-    auto project = boost::make_shared<NDna::CProject>();
-    project->SetPath(path.toLocal8Bit().toStdString());
-    project->SetProjectName(name.toLocal8Bit().toStdString());
-    extension.SetProject(project);
-    QCOMPARE(extension.getProjectPath(), shown);
-    QCOMPARE(extension.m_variables.value(QStringLiteral("ProjectPath")), shown);
-}
-
-void TestProjectSamples::profileCarriesThePluginsDatabases()
-{
-    CTestExtension extension(QStringLiteral("Genotyper"));
-    const boost::shared_ptr<NTarsel::CProfile> empty = extension.CreateProfile();
-    QVERIFY(empty->GetDbs().isEmpty() && empty->IsCompact());
-    QVERIFY(!extension.HasDbAccess(QString()));
-
-    for (const char* name : {"zeta", "alpha", "Mixed"})
-        extension.m_dbMap.insert(QLatin1String(name), std::make_pair(7u, true));
-    const boost::shared_ptr<NTarsel::CProfile> profile = extension.CreateProfile();
-    QVERIFY(profile != empty && profile == extension.m_pProfile);
-    QCOMPARE(profile->GetDbs(), QStringList({"Mixed", "alpha", "zeta"}));
-    // The databases are there before setupProfile runs; the name comes after it.
-    QCOMPARE(extension.dbsBeforeNaming, profile->GetDbs());
-    QVERIFY(extension.nameBeforeNaming.isEmpty());
-    QCOMPARE(profile->GetName(), QStringLiteral("Genotyper"));
-    QVERIFY(extension.HasDbAccess(QStringLiteral("Mixed")) && !extension.HasDbAccess(QStringLiteral("mixed")));
-
-    // The reference database is read in lower case, and none without DNA settings.
-    NDna::SetSettings(boost::shared_ptr<NDna::ISettings>());
-    QVERIFY(extension.getReferencesDb().isEmpty());
-    auto settings = boost::make_shared<NDna::CSettings>();
-    settings->SetReferenceDatabase("HG38-Cardio_Panel");
-    NDna::SetSettings(settings);
-    QCOMPARE(extension.getReferencesDb(), QStringLiteral("hg38-cardio_panel"));
-    NDna::SetSettings(boost::shared_ptr<NDna::ISettings>());
-}
-
-void TestProjectSamples::analysisActionStaysLastOnTheProfileToolbar()
-{
-    CTestHost host;
-    CTestExtension extension;
-    extension.Install(host.window());
-    QAction* hostAction = host.profileToolBar()->addAction(QStringLiteral("Host tool"));
-    const QList<QAction*> normal{hostAction, extension.m_pAnalysisAction};
-
-    extension.UpdateProfile();
-    extension.UpdateProfile();
-    QCOMPARE(host.profileToolBar()->actions(), normal);
-    extension.SetProject(CTestHost::project({QStringLiteral("A")}));
-    extension.EnterAnalyse();
-    extension.UpdateProfile();
-    QCOMPARE(host.profileToolBar()->actions(), QList<QAction*>{hostAction});
-    extension.ExitAnalyse();
-    QCOMPARE(host.profileToolBar()->actions(), normal);
-
-    // Another current profile without an analysis toolbar, or none at all, is left alone.
-    const boost::shared_ptr<NTarsel::CProfile> bare = NTarsel::CreateProfile(QStringLiteral("Bare"));
-    NTarsel::CSettings::GetProfileManager()->SetCurrentProfile(bare);
-    extension.UpdateProfile();
-    NTarsel::CSettings::GetProfileManager()->SetCurrentProfile(boost::shared_ptr<NTarsel::CProfile>());
-    extension.UpdateProfile();
-    QCOMPARE(host.profileToolBar()->actions(), normal);
-    NTarsel::CSettings::GetProfileManager()->RemoveProfile(bare);
-}
-
-void TestProjectSamples::projectFileToRenderedReportAndBack()
-{
-    CTestHost host;
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Brief"));
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Full"));
-    NTarsel::CSettings::GetQSettings()->setValue(QStringLiteral("plugins/TestPlugin/report/mru"), QStringLiteral("Full"));
-    const std::string file = host.path(QStringLiteral("run7.tproj")).toStdString();
-    std::string error;
+    void selectorFollowsTheProject_data()
     {
-        NDna::CProject saved;
-        for (const char* name : {"P-001", "P-002", "P-003"})
-            saved.AddSample(name);
-        saved.SetSelectedSample(1);
-        QVERIFY2(saved.SaveAs(file, &error), error.c_str());
+        QTest::addColumn<QStringList>("samples");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("current");
+        QTest::newRow("no samples") << QStringList() << -1 << -1;
+        QTest::newRow("one sample, selected") << QStringList{"S1"} << 0 << 0;
+        QTest::newRow("one sample, none selected") << QStringList{"S1"} << -1 << -1;
+        QTest::newRow("three samples") << QStringList{"S1", "S2", "S3"} << 2 << 2;
+        QTest::newRow("selection beyond the samples") << QStringList{"S1", "S2"} << 5 << -1;
+        QTest::newRow("names in other scripts")
+            << QStringList{QStringLiteral("Проба-1"), QStringLiteral("Échantillon 2"), QStringLiteral("試料3")} << 1 << 1;
     }
-    const boost::shared_ptr<NDna::CProject> project = NDna::CProject::Load(file, &error);
-    QVERIFY2(project, error.c_str());
-    CTestExtension extension;
-    extension.m_dbMap.insert(QStringLiteral("cardio"), std::make_pair(1u, true));
-    extension.Install(host.window());
-    extension.SetProject(project);
-    host.loadDatabase(QStringLiteral("Cardio"));
-    extension.interpretation = [&extension] {
-        extension.m_variables[QStringLiteral("AnalysisStatus")] = QStringLiteral("sample %1").arg(extension.m_nSelectedSample);
-        return true;
-    };
-    NFastReport::CFastReportWidget* viewer = extension.m_pReportWidget;
-    QSignalSpy rendered(viewer, &NFastReport::CFastReportWidget::reportUpdated);
 
-    extension.m_pAnalysisAction->trigger();
-    QCOMPARE(rendered.count(), 1);
-    QCOMPARE(extension.m_pSamplesCombo->currentText(), QStringLiteral("P-002"));
-    QVERIFY(viewer->GetReportPath().endsWith(QStringLiteral("/Full/report.html")));
-    QCOMPARE(viewer->GetVariables().value(QStringLiteral("ProjectPath")), QString::fromStdString(file).right(73));
-    // Choosing a sample interprets it and renders its report.
-    extension.m_pSamplesCombo->setCurrentIndex(2);
-    QVERIFY(rendered.count() == 2 && project->GetSelectedSample() == 2u);
-    QCOMPARE(viewer->GetVariables().value(QStringLiteral("AnalysisStatus")), QStringLiteral("sample 2"));
-    extension.m_pTemplateMenu->actions().at(0)->trigger();
-    QCOMPARE(rendered.count(), 3);
-    QVERIFY(viewer->GetReportPath().endsWith(QStringLiteral("/Brief/report.html")));
-    // A sample that cannot be interpreted keeps the report before and leaves analysis mode.
-    const QString reportBefore = viewer->ReportText();
-    extension.interpretation = [] { return false; };
-    extension.m_pSamplesCombo->setCurrentIndex(0);
-    QVERIFY(rendered.count() == 3 && viewer->ReportText() == reportBefore);
-    QVERIFY(project->GetSelectedSample() == 0u && !extension.m_pAnalysisAction->isChecked());
-    QVERIFY(host.logger().Contains("Failed interpretate results", 1));
-    extension.m_pSamplesCombo->setCurrentIndex(2);
+    void selectorFollowsTheProject()
+    {
+        QFETCH(QStringList, samples);
+        QFETCH(int, selected);
+        QFETCH(int, current);
+        CTestHost host;
+        CTestExtension extension;
+        extension.Install(host.window());
+        const auto project = CTestHost::project(samples);
+        project->SetSelectedSample(selected);
+        // Rebuilding the selector never reports a choice, and gives its signals back.
+        extension.m_pSamplesCombo->blockSignals(true);
+        extension.SetProject(project);
 
-    extension.ExitAnalyse();
-    QVERIFY(project->IsModified());
-    QVERIFY2(project->Save(&error), error.c_str());
-    const auto reloaded = NDna::CProject::Load(file, &error);
-    QCOMPARE(reloaded->GetSelectedSample(), 2u);
-    QCOMPARE(reloaded->GetReportVariables(), project->GetReportVariables());
-    QCOMPARE(reloaded->GetReportVariables().at("AnalysisStatus"), std::string("sample 2"));
-}
+        QStringList items;
+        for (int index = 0; index < extension.m_pSamplesCombo->count(); ++index)
+            items << extension.m_pSamplesCombo->itemText(index);
+        QCOMPARE(items, samples);
+        QCOMPARE(extension.m_pSamplesCombo->currentIndex(), current);
+        QCOMPARE(extension.m_pSamplesCombo->isHidden(), samples.size() < 2);
+        QCOMPARE(extension.m_nSelectedSample, selected);
+        QVERIFY(!extension.m_pSamplesCombo->signalsBlocked());
+        QCOMPARE(extension.interpretations, 0);
+
+        extension.SetProject(boost::shared_ptr<NDna::IProject>());
+        QCOMPARE(extension.m_nSelectedSample, static_cast<int>(NDna::SConsts::c_nNotSelect));
+        QVERIFY(extension.m_pSamplesCombo->count() == 0 && extension.m_pSamplesCombo->isHidden());
+        QVERIFY(extension.m_variables.contains(QStringLiteral("ProjectPath")) && extension.getProjectPath().isEmpty());
+    }
+
+    void projectPathIsShortened_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        const QString of73 = QStringLiteral("/") + QString(72, QLatin1Char('p'));
+        const QString of74 = QStringLiteral("/lab/") + QString(34, QLatin1Char('a')) + QString(35, QLatin1Char('z'));
+        const QString cyrillic = QStringLiteral("/данные/") + QString(70, QChar(0x0436));
+        QTest::newRow("73 characters, whole") << of73 << "Run" << of73;
+        QTest::newRow("74 characters, elided") << of74 << "Run" << of74.left(35) + "..." + QString(35, QLatin1Char('z'));
+        QTest::newRow("no path, the name") << QString() << "Run 42" << "Run 42";
+        QTest::newRow("no path, a long name elided")
+            << QString() << QString(80, QLatin1Char('n')) << QString(35, QLatin1Char('n')) + "..." + QString(35, QLatin1Char('n'));
+        QTest::newRow("non-ASCII path counts characters") << cyrillic << "Run"
+                                                          << cyrillic.left(35) + "..." + QString(35, QChar(0x0436));
+    }
+
+    void projectPathIsShortened()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        CTestExtension extension;
+        auto project = boost::make_shared<NDna::CProject>();
+        project->SetPath(path.toLocal8Bit().toStdString());
+        project->SetProjectName(name.toLocal8Bit().toStdString());
+        extension.SetProject(project);
+        QCOMPARE(extension.getProjectPath(), shown);
+        QCOMPARE(extension.m_variables.value(QStringLiteral("ProjectPath")), shown);
+    }
+
+    void profileCarriesThePluginsDatabases()
+    {
+        CTestExtension extension(QStringLiteral("Genotyper"));
+        const boost::shared_ptr<NTarsel::CProfile> empty = extension.CreateProfile();
+        QVERIFY(empty->GetDbs().isEmpty() && empty->IsCompact());
+        QVERIFY(!extension.HasDbAccess(QString()));
+
+        for (const char* name : {"zeta", "alpha", "Mixed"})
+            extension.m_dbMap.insert(QLatin1String(name), std::make_pair(7u, true));
+        const boost::shared_ptr<NTarsel::CProfile> profile = extension.CreateProfile();
+        QVERIFY(profile != empty && profile == extension.m_pProfile);
+        QCOMPARE(profile->GetDbs(), QStringList({"Mixed", "alpha", "zeta"}));
+        // The databases are there before setupProfile runs; the name comes after it.
+        QCOMPARE(extension.dbsBeforeNaming, profile->GetDbs());
+        QVERIFY(extension.nameBeforeNaming.isEmpty());
+        QCOMPARE(profile->GetName(), QStringLiteral("Genotyper"));
+        QVERIFY(extension.HasDbAccess(QStringLiteral("Mixed")) && !extension.HasDbAccess(QStringLiteral("mixed")));
+
+        // The reference database is read in lower case, and none without DNA settings.
+        NDna::SetSettings(boost::shared_ptr<NDna::ISettings>());
+        QVERIFY(extension.getReferencesDb().isEmpty());
+        auto settings = boost::make_shared<NDna::CSettings>();
+        settings->SetReferenceDatabase("HG38-Cardio_Panel");
+        NDna::SetSettings(settings);
+        QCOMPARE(extension.getReferencesDb(), QStringLiteral("hg38-cardio_panel"));
+        NDna::SetSettings(boost::shared_ptr<NDna::ISettings>());
+    }
+
+    void analysisActionStaysLastOnTheProfileToolbar()
+    {
+        CTestHost host;
+        CTestExtension extension;
+        extension.Install(host.window());
+        QAction* hostAction = host.profileToolBar()->addAction(QStringLiteral("Host tool"));
+        const QList<QAction*> normal{hostAction, extension.m_pAnalysisAction};
+
+        extension.UpdateProfile();
+        extension.UpdateProfile();
+        QCOMPARE(host.profileToolBar()->actions(), normal);
+        extension.SetProject(CTestHost::project({QStringLiteral("A")}));
+        extension.EnterAnalyse();
+        extension.UpdateProfile();
+        QCOMPARE(host.profileToolBar()->actions(), QList<QAction*>{hostAction});
+        extension.ExitAnalyse();
+        QCOMPARE(host.profileToolBar()->actions(), normal);
+
+        // Another current profile without an analysis toolbar, or none at all, is left alone.
+        const boost::shared_ptr<NTarsel::CProfile> bare = NTarsel::CreateProfile(QStringLiteral("Bare"));
+        NTarsel::CSettings::GetProfileManager()->SetCurrentProfile(bare);
+        extension.UpdateProfile();
+        NTarsel::CSettings::GetProfileManager()->SetCurrentProfile(boost::shared_ptr<NTarsel::CProfile>());
+        extension.UpdateProfile();
+        QCOMPARE(host.profileToolBar()->actions(), normal);
+        NTarsel::CSettings::GetProfileManager()->RemoveProfile(bare);
+    }
+
+    void projectFileToRenderedReportAndBack()
+    {
+        CTestHost host;
+        host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Brief"));
+        host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("Full"));
+        NTarsel::CSettings::GetQSettings()->setValue(QStringLiteral("plugins/TestPlugin/report/mru"), QStringLiteral("Full"));
+        const std::string file = host.path(QStringLiteral("run7.tproj")).toStdString();
+        std::string error;
+        {
+            NDna::CProject saved;
+            for (const char* name : {"P-001", "P-002", "P-003"})
+                saved.AddSample(name);
+            saved.SetSelectedSample(1);
+            QVERIFY2(saved.SaveAs(file, &error), error.c_str());
+        }
+        const boost::shared_ptr<NDna::CProject> project = NDna::CProject::Load(file, &error);
+        QVERIFY2(project, error.c_str());
+        CTestExtension extension;
+        extension.m_dbMap.insert(QStringLiteral("cardio"), std::make_pair(1u, true));
+        extension.Install(host.window());
+        extension.SetProject(project);
+        host.loadDatabase(QStringLiteral("Cardio"));
+        extension.interpretation = [&extension] {
+            extension.m_variables[QStringLiteral("AnalysisStatus")] = QStringLiteral("sample %1").arg(extension.m_nSelectedSample);
+            return true;
+        };
+        NFastReport::CFastReportWidget* viewer = extension.m_pReportWidget;
+        QSignalSpy rendered(viewer, &NFastReport::CFastReportWidget::reportUpdated);
+
+        extension.m_pAnalysisAction->trigger();
+        QCOMPARE(rendered.count(), 1);
+        QCOMPARE(extension.m_pSamplesCombo->currentText(), QStringLiteral("P-002"));
+        QVERIFY(viewer->GetReportPath().endsWith(QStringLiteral("/Full/report.html")));
+        QCOMPARE(viewer->GetVariables().value(QStringLiteral("ProjectPath")), QString::fromStdString(file).right(73));
+        // Choosing a sample interprets it and renders its report.
+        extension.m_pSamplesCombo->setCurrentIndex(2);
+        QVERIFY(rendered.count() == 2 && project->GetSelectedSample() == 2u);
+        QCOMPARE(viewer->GetVariables().value(QStringLiteral("AnalysisStatus")), QStringLiteral("sample 2"));
+        extension.m_pTemplateMenu->actions().at(0)->trigger();
+        QCOMPARE(rendered.count(), 3);
+        QVERIFY(viewer->GetReportPath().endsWith(QStringLiteral("/Brief/report.html")));
+        // A sample that cannot be interpreted keeps the report before and leaves analysis mode.
+        const QString reportBefore = viewer->ReportText();
+        extension.interpretation = [] { return false; };
+        extension.m_pSamplesCombo->setCurrentIndex(0);
+        QVERIFY(rendered.count() == 3 && viewer->ReportText() == reportBefore);
+        QVERIFY(project->GetSelectedSample() == 0u && !extension.m_pAnalysisAction->isChecked());
+        QVERIFY(host.logger().Contains("Failed interpretate results", 1));
+        extension.m_pSamplesCombo->setCurrentIndex(2);
+
+        extension.ExitAnalyse();
+        QVERIFY(project->IsModified());
+        QVERIFY2(project->Save(&error), error.c_str());
+        const auto reloaded = NDna::CProject::Load(file, &error);
+        QCOMPARE(reloaded->GetSelectedSample(), 2u);
+        QCOMPARE(reloaded->GetReportVariables(), project->GetReportVariables());
+        QCOMPARE(reloaded->GetReportVariables().at("AnalysisStatus"), std::string("sample 2"));
+    }
+};
 
 QTEST_MAIN(TestProjectSamples)
 #include "tst_ProjectSamples.moc"

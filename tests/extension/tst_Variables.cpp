@@ -1,12 +1,5 @@
-#include "extension/Variables.h"
 #include "host/config/Config.h"
-#include "host/dna/Project.h"
-#include "tests/support/TestExtension.h"
-#include "tests/support/TestHost.h"
-
-#include <QtTest>
-
-using NTarsel::NExtension::CVariables;
+#include "tests/support/ExtensionTest.h"
 
 namespace {
 
@@ -14,8 +7,7 @@ typedef boost::shared_ptr<NConfig::Config> ConfigPtr;
 
 ConfigPtr openConfig(const QString& path, NConfig::ConfCreateFlag flag)
 {
-    return ConfigPtr(NConfig::ConfCreate(path.toLocal8Bit().constData(), flag, NConfig::ConfNamePath),
-                     NConfig::ConfRelease);
+    return ConfigPtr(NConfig::ConfCreate(path.toLocal8Bit().constData(), flag, NConfig::ConfNamePath), NConfig::ConfRelease);
 }
 
 // The root entries of a variables file as name=value.
@@ -46,131 +38,109 @@ class TestVariables : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void defaultsLayDownEighteenNamesAndKeepOthers();
-    void fileKeepsTheFourteenPersistedVariables();
-    void loadTakesEveryValuedEntry();
-    void projectExchangesTheWholeMap();
-    void precedenceDefaultsFileProjectInterpretation();
+
+    void defaultsLayDownEighteenNamesAndKeepOthers()
+    {
+        CTestHost host;
+        CTestExtension extension;
+        extension.m_variables[QStringLiteral("SampleType3")] = QStringLiteral("Plasma");
+        extension.m_variables[CVariables::c_sSampleType] = QStringLiteral("Plasma");
+        extension.setupVariableMap();
+        QCOMPARE(extension.m_variables.keys(),
+                 QStringList({"AnalysisStatus", "CaseRecordNum", "ClinicName", "Comment", "DATE", "Department", "NumberOfSample",
+                              "OrganizationAddress", "OrganizationName", "OrganizationPhone", "PatientBirthDay", "PatientFIO",
+                              "PatientNumber", "PatientSex", "Physician", "ProjectPath", "SampleDate", "SampleType", "SampleType3"}));
+        QCOMPARE(extension.m_variables.values().join(QString()), QStringLiteral("Plasma"));
+        const auto project = CTestHost::project({});
+        project->SetPath("/lab/runs/2026/run-42.tproj");
+        extension.SetProject(project);
+        QCOMPARE(extension.m_variables.value(CVariables::c_sProjectPath), QStringLiteral("/lab/runs/2026/run-42.tproj"));
+    }
+
+    void fileKeepsTheFourteenPersistedVariables()
+    {
+        CTestHost host;
+        const QString path = host.path(QStringLiteral("vars.xml"));
+        writeFile(path, {{"LabCode", "first"}, {"Comment", nullptr}});
+        CTestExtension extension(QStringLiteral("TestPlugin"), path);
+        extension.setupVariableMap();
+        const QString physician = QStringLiteral("Д-р Łukasz Müller");
+        extension.m_variables[CVariables::c_sPhysician] = physician;
+        extension.m_variables[CVariables::c_sPatientFIO] = QStringLiteral("Never stored");
+        extension.m_variables[CVariables::sampleTypeHistory(0)] = QStringLiteral("Blood");
+        extension.m_variables[CVariables::sampleTypeHistory(9)] = QStringLiteral("Serum");
+        extension.saveVariables();
+        // Entries that are not among the persisted variables stay.
+        QCOMPARE(fileEntries(path), QStringList({"LabCode=first", "Comment=", "Physician=" + physician, "OrganizationName=",
+                                                 "OrganizationAddress=", "OrganizationPhone=", "SampleType0=Blood", "SampleType1=",
+                                                 "SampleType2=", "SampleType3=", "SampleType4=", "SampleType5=", "SampleType6=",
+                                                 "SampleType7=", "SampleType8=", "SampleType9=Serum"}));
+        // Loading takes every entry with a value, and only those.
+        CTestExtension reader(QStringLiteral("TestPlugin"), path);
+        reader.m_variables[CVariables::c_sComment] = QStringLiteral("kept");
+        reader.loadVariables();
+        QCOMPARE(reader.m_variables.size(), 16);
+        QVERIFY(reader.m_variables.value(CVariables::c_sPhysician) == physician && reader.m_variables.value("LabCode") == "first");
+        QCOMPARE(reader.m_variables.value(CVariables::c_sComment), QStringLiteral("kept"));
+
+        // A missing folder is no error: nothing is read or written.
+        CTestExtension missing(QStringLiteral("TestPlugin"), host.path(QStringLiteral("none/vars.xml")));
+        missing.loadVariables();
+        missing.saveVariables();
+        QVERIFY(missing.m_variables.isEmpty() && !QFile::exists(host.path(QStringLiteral("none"))));
+    }
+
+    void projectExchangesTheWholeMap()
+    {
+        CTestExtension extension;
+        extension.m_variables[CVariables::c_sPhysician] = QStringLiteral("Dr. Own");
+        // Without a project both directions do nothing.
+        extension.variablesFromProject();
+        extension.variablesToProject();
+        QCOMPARE(extension.m_variables.size(), 1);
+        const auto project = CTestHost::project({QStringLiteral("A")});
+        project->SetReportVariables({{"Comment", "from project"}});
+        extension.m_pProject = project;
+        extension.variablesFromProject();
+        QVERIFY(extension.m_variables.size() == 2 && extension.m_variables.value(CVariables::c_sComment) == "from project");
+        extension.setupVariableMap();
+        extension.m_variables[CVariables::c_sComment] = QStringLiteral("Проба & Müller");
+        extension.variablesToProject();
+        QCOMPARE(project->GetReportVariables().size(), std::size_t(extension.m_variables.size()));
+        CTestExtension again;
+        again.m_pProject = project;
+        again.variablesFromProject();
+        QCOMPARE(again.m_variables, extension.m_variables);
+    }
+
+    void precedenceDefaultsFileProjectInterpretation()
+    {
+        CTestHost host;
+        const QString path = host.path(QStringLiteral("vars.xml"));
+        writeFile(path, {{"Physician", "Dr. File"}, {"Comment", "from file"}, {"ClinicName", "from file"}});
+        CTestExtension extension(QStringLiteral("TestPlugin"), path);
+        extension.Install(host.window());
+        const auto project = CTestHost::project({QStringLiteral("A")});
+        project->SetReportVariables({{"Comment", "from project"}, {"PatientFIO", "from project"}, {"DATE", "01.01.2001"}});
+        extension.SetProject(project);
+        extension.interpretation = [&extension] {
+            extension.m_variables[CVariables::c_sPatientFIO] = QStringLiteral("from interpretation");
+            return true;
+        };
+        extension.EnterAnalyse();
+        const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        const auto& variables = extension.m_variables;
+        QCOMPARE(variables.value(CVariables::c_sSampleType), QString());
+        QCOMPARE(variables.value(CVariables::c_sPhysician), QStringLiteral("Dr. File"));
+        QCOMPARE(variables.value(CVariables::c_sClinicName), QStringLiteral("from file"));
+        QCOMPARE(variables.value(CVariables::c_sComment), QStringLiteral("from project"));
+        QCOMPARE(variables.value(CVariables::c_sPatientFIO), QStringLiteral("from interpretation"));
+        QCOMPARE(variables.value(CVariables::c_sDate), today);
+        const std::map<std::string, std::string> stored = project->GetReportVariables();
+        QCOMPARE(QString::fromStdString(stored.at("PatientFIO")), QStringLiteral("from interpretation"));
+        QVERIFY(QString::fromStdString(stored.at("DATE")) == today && stored.at("Physician") == "Dr. File");
+    }
 };
-
-void TestVariables::defaultsLayDownEighteenNamesAndKeepOthers()
-{
-    CTestHost host;
-    CTestExtension extension;
-    extension.m_variables[QStringLiteral("SampleType3")] = QStringLiteral("Plasma");
-    extension.m_variables[CVariables::c_sSampleType] = QStringLiteral("Plasma");
-    extension.setupVariableMap();
-    QCOMPARE(extension.m_variables.keys(),
-             QStringList({"AnalysisStatus", "CaseRecordNum", "ClinicName", "Comment", "DATE", "Department",
-                          "NumberOfSample", "OrganizationAddress", "OrganizationName", "OrganizationPhone",
-                          "PatientBirthDay", "PatientFIO", "PatientNumber", "PatientSex", "Physician", "ProjectPath",
-                          "SampleDate", "SampleType", "SampleType3"}));
-    QCOMPARE(extension.m_variables.values().join(QString()), QStringLiteral("Plasma"));
-
-    const auto project = CTestHost::project({});
-    project->SetPath("/lab/runs/2026/run-42.tproj");
-    extension.SetProject(project);
-    QCOMPARE(extension.m_variables.value(CVariables::c_sProjectPath), QStringLiteral("/lab/runs/2026/run-42.tproj"));
-}
-
-void TestVariables::fileKeepsTheFourteenPersistedVariables()
-{
-    CTestHost host;
-    const QString path = host.path(QStringLiteral("vars.xml"));
-    CTestExtension extension(QStringLiteral("TestPlugin"), path);
-    extension.setupVariableMap();
-    const QString physician = QStringLiteral("Д-р Łukasz Müller");
-    extension.m_variables[CVariables::c_sPhysician] = physician;
-    extension.m_variables[CVariables::c_sPatientFIO] = QStringLiteral("Never stored");
-    extension.m_variables[CVariables::sampleTypeHistory(0)] = QStringLiteral("Blood");
-    extension.m_variables[CVariables::sampleTypeHistory(9)] = QStringLiteral("Serum");
-    extension.saveVariables();
-    QCOMPARE(fileEntries(path),
-             QStringList({"Physician=" + physician, "OrganizationName=", "OrganizationAddress=", "OrganizationPhone=",
-                          "SampleType0=Blood", "SampleType1=", "SampleType2=", "SampleType3=", "SampleType4=",
-                          "SampleType5=", "SampleType6=", "SampleType7=", "SampleType8=", "SampleType9=Serum"}));
-
-    // A missing folder is no error: nothing is read or written.
-    CTestExtension missing(QStringLiteral("TestPlugin"), host.path(QStringLiteral("none/vars.xml")));
-    missing.loadVariables();
-    missing.saveVariables();
-    QVERIFY(missing.m_variables.isEmpty() && !QFile::exists(host.path(QStringLiteral("none"))));
-}
-
-void TestVariables::loadTakesEveryValuedEntry()
-{
-    CTestHost host;
-    const QString path = host.path(QStringLiteral("vars.xml"));
-    writeFile(path, {{"Physician", "Dr. File"}, {"LabCode", "first"}, {"Comment", nullptr}, {"LabCode2", "second"}});
-    CTestExtension extension(QStringLiteral("TestPlugin"), path);
-    extension.m_variables[CVariables::c_sComment] = QStringLiteral("kept");
-
-    extension.loadVariables();
-    QCOMPARE(extension.m_variables.size(), 4);
-    QCOMPARE(extension.m_variables.value(CVariables::c_sPhysician), QStringLiteral("Dr. File"));
-    QCOMPARE(extension.m_variables.value(QStringLiteral("LabCode2")), QStringLiteral("second"));
-    QCOMPARE(extension.m_variables.value(CVariables::c_sComment), QStringLiteral("kept"));
-    // Saving keeps the entries that are not among the persisted variables.
-    extension.saveVariables();
-    QVERIFY(fileEntries(path).contains(QStringLiteral("LabCode=first")));
-}
-
-void TestVariables::projectExchangesTheWholeMap()
-{
-    CTestExtension extension;
-    extension.m_variables[CVariables::c_sPhysician] = QStringLiteral("Dr. Own");
-    // Without a project both directions do nothing.
-    extension.variablesFromProject();
-    extension.variablesToProject();
-    QCOMPARE(extension.m_variables.size(), 1);
-
-    const auto project = CTestHost::project({QStringLiteral("A")});
-    project->SetReportVariables({{"Comment", "from project"}});
-    extension.m_pProject = project;
-    extension.variablesFromProject();
-    QCOMPARE(extension.m_variables.value(CVariables::c_sComment), QStringLiteral("from project"));
-    QCOMPARE(extension.m_variables.size(), 2);
-
-    extension.setupVariableMap();
-    extension.m_variables[CVariables::c_sComment] = QStringLiteral("Проба & Müller");
-    extension.variablesToProject();
-    QCOMPARE(project->GetReportVariables().size(), std::size_t(extension.m_variables.size()));
-    CTestExtension again;
-    again.m_pProject = project;
-    again.variablesFromProject();
-    QCOMPARE(again.m_variables, extension.m_variables);
-}
-
-void TestVariables::precedenceDefaultsFileProjectInterpretation()
-{
-    CTestHost host;
-    const QString path = host.path(QStringLiteral("vars.xml"));
-    writeFile(path, {{"Physician", "Dr. File"}, {"Comment", "from file"}, {"ClinicName", "from file"}});
-    CTestExtension extension(QStringLiteral("TestPlugin"), path);
-    extension.Install(host.window());
-    const auto project = CTestHost::project({QStringLiteral("A")});
-    project->SetReportVariables({{"Comment", "from project"}, {"PatientFIO", "from project"}, {"DATE", "01.01.2001"}});
-    extension.SetProject(project);
-    extension.interpretation = [&extension] {
-        extension.m_variables[CVariables::c_sPatientFIO] = QStringLiteral("from interpretation");
-        return true;
-    };
-
-    extension.EnterAnalyse();
-
-    const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
-    const auto& variables = extension.m_variables;
-    QCOMPARE(variables.value(CVariables::c_sSampleType), QString());
-    QCOMPARE(variables.value(CVariables::c_sPhysician), QStringLiteral("Dr. File"));
-    QCOMPARE(variables.value(CVariables::c_sClinicName), QStringLiteral("from file"));
-    QCOMPARE(variables.value(CVariables::c_sComment), QStringLiteral("from project"));
-    QCOMPARE(variables.value(CVariables::c_sPatientFIO), QStringLiteral("from interpretation"));
-    QCOMPARE(variables.value(CVariables::c_sDate), today);
-    const std::map<std::string, std::string> stored = project->GetReportVariables();
-    QCOMPARE(QString::fromStdString(stored.at("PatientFIO")), QStringLiteral("from interpretation"));
-    QCOMPARE(QString::fromStdString(stored.at("DATE")), today);
-    QCOMPARE(QString::fromStdString(stored.at("Physician")), QStringLiteral("Dr. File"));
-}
 
 QTEST_MAIN(TestVariables)
 #include "tst_Variables.moc"

@@ -47,75 +47,73 @@ class TestCorruptInputs : public QObject
     Q_OBJECT
 
 private slots:
-    void damagedFiles_data();
-    void damagedFiles();
+
+    void damagedFiles_data()
+    {
+        QTest::addColumn<QString>("damage");
+        for (const char* damage : {"empty", "truncated", "binary", "huge"})
+            QTest::newRow(damage) << QString::fromLatin1(damage);
+    }
+
+    void damagedFiles()
+    {
+        QFETCH(QString, damage);
+        QElapsedTimer timer;
+        timer.start();
+        CTestHost host;
+
+        // The demo host, told to open the damaged project, says so and stops.
+        const QString project = host.path(QStringLiteral("damaged.tproj"));
+        const QByteArray projectBytes = WriteDamaged(project, ReadAll(QStringLiteral(TARSEL_DEMO_DATA_DIR "/project/demo.tproj")), damage);
+        std::string error;
+        QVERIFY(!NDna::CProject::Load(project.toStdString(), &error));
+        QVERIFY2(QString::fromStdString(error).contains(project), error.c_str());
+        QProcess demo;
+        demo.start(QStringLiteral(TARSEL_DEMO_PROGRAM), {QStringLiteral("--data"), QStringLiteral(TARSEL_DEMO_DATA_DIR),
+            QStringLiteral("--project"), project, QStringLiteral("--pdf"), host.path(QStringLiteral("out.pdf"))});
+        QVERIFY(demo.waitForFinished(60000) && demo.exitStatus() == QProcess::NormalExit);
+        const QString said = QString::fromLocal8Bit(demo.readAllStandardError());
+        QVERIFY2(demo.exitCode() != 0 && said.contains(QStringLiteral("Cannot open the project: ") + project), qPrintable(said));
+        QVERIFY(!QFile::exists(host.path(QStringLiteral("out.pdf"))) && ReadAll(project) == projectBytes);
+
+        // A damaged variables file is not read and, above all, not overwritten: the user
+        // may still recover what it holds.
+        const QString variables = host.path(QStringLiteral("variables.xml"));
+        CTestExtension extension(QStringLiteral("TestPlugin"), variables);
+        extension.m_variables[QStringLiteral("Physician")] = QStringLiteral("Dr. Keller");
+        extension.saveVariables();
+        const QByteArray variablesBytes = WriteDamaged(variables, ReadAll(variables), damage);
+        extension.setupVariableMap();
+        const NTarsel::NExtension::VariableMap defaults = extension.m_variables;
+        extension.loadVariables();
+        // Nothing of a file that does not parse is taken, not even the entries before a cut.
+        QCOMPARE(extension.m_variables, defaults);
+        extension.saveVariables();
+        QVERIFY2(ReadAll(variables) == variablesBytes, "a damaged variables file was overwritten");
+
+        // A damaged template shows the viewer's message instead of a report, or a report
+        // of whatever text it holds; either way the viewer stays good for a sound one.
+        extension.Install(host.window());
+        extension.m_sTemplateDir = host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("T"));
+        const QString report = QDir(extension.m_sTemplateDir).filePath(QStringLiteral("report.html"));
+        WriteDamaged(report, ReadAll(QStringLiteral(TARSEL_DEMO_DATA_DIR "/reports/en/genotyper/Standard/report.html")), damage);
+        extension.updateReport();
+        NFastReport::CFastReportWidget* viewer = extension.m_pReportWidget;
+        // Too large to be a template: refused before it is read. Empty text renders; cut
+        // text and noise render or stop at an unclosed or stray tag.
+        if (damage == QLatin1String("empty") || damage == QLatin1String("huge"))
+            QCOMPARE(viewer->HasReport(), damage == QLatin1String("empty"));
+        QString pdfError;
+        if (!viewer->HasReport())
+            QVERIFY2(viewer->LastError().contains(QStringLiteral("report.html")), qPrintable(viewer->LastError()));
+        else
+            QVERIFY2(viewer->WritePdf(host.path(QStringLiteral("out.pdf")), &pdfError), qPrintable(pdfError));
+        host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("T"));
+        extension.updateReport();
+        QVERIFY2(viewer->HasReport(), qPrintable(viewer->LastError()));
+        QVERIFY(timer.elapsed() < 60000);
+    }
 };
-
-void TestCorruptInputs::damagedFiles_data()
-{
-    QTest::addColumn<QString>("damage");
-    for (const char* damage : {"empty", "truncated", "binary", "huge"})
-        QTest::newRow(damage) << QString::fromLatin1(damage);
-}
-
-void TestCorruptInputs::damagedFiles()
-{
-    QFETCH(QString, damage);
-    QElapsedTimer timer;
-    timer.start();
-    CTestHost host;
-
-    // The demo host, told to open the damaged project, says so and stops.
-    const QString project = host.path(QStringLiteral("damaged.tproj"));
-    const QByteArray projectBytes = WriteDamaged(project, ReadAll(QStringLiteral(TARSEL_DEMO_DATA_DIR "/project/demo.tproj")), damage);
-    std::string error;
-    QVERIFY(!NDna::CProject::Load(project.toStdString(), &error));
-    QVERIFY2(QString::fromStdString(error).contains(project), error.c_str());
-    QProcess demo;
-    demo.start(QStringLiteral(TARSEL_DEMO_PROGRAM), {QStringLiteral("--data"), QStringLiteral(TARSEL_DEMO_DATA_DIR),
-        QStringLiteral("--project"), project, QStringLiteral("--pdf"), host.path(QStringLiteral("out.pdf"))});
-    QVERIFY(demo.waitForFinished(60000) && demo.exitStatus() == QProcess::NormalExit);
-    const QString said = QString::fromLocal8Bit(demo.readAllStandardError());
-    QVERIFY2(demo.exitCode() != 0 && said.contains(QStringLiteral("Cannot open the project: ") + project), qPrintable(said));
-    QVERIFY(!QFile::exists(host.path(QStringLiteral("out.pdf"))) && ReadAll(project) == projectBytes);
-
-    // A damaged variables file is not read and, above all, not overwritten: the user
-    // may still recover what it holds.
-    const QString variables = host.path(QStringLiteral("variables.xml"));
-    CTestExtension extension(QStringLiteral("TestPlugin"), variables);
-    extension.m_variables[QStringLiteral("Physician")] = QStringLiteral("Dr. Keller");
-    extension.saveVariables();
-    const QByteArray variablesBytes = WriteDamaged(variables, ReadAll(variables), damage);
-    extension.setupVariableMap();
-    const NTarsel::NExtension::VariableMap defaults = extension.m_variables;
-    extension.loadVariables();
-    // Nothing of a file that does not parse is taken, not even the entries before a cut.
-    QCOMPARE(extension.m_variables, defaults);
-    extension.saveVariables();
-    QVERIFY2(ReadAll(variables) == variablesBytes, "a damaged variables file was overwritten");
-
-    // A damaged template shows the viewer's message instead of a report, or a report
-    // of whatever text it holds; either way the viewer stays good for a sound one.
-    extension.Install(host.window());
-    extension.m_sTemplateDir = host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("T"));
-    const QString report = QDir(extension.m_sTemplateDir).filePath(QStringLiteral("report.html"));
-    WriteDamaged(report, ReadAll(QStringLiteral(TARSEL_DEMO_DATA_DIR "/reports/en/genotyper/Standard/report.html")), damage);
-    extension.updateReport();
-    NFastReport::CFastReportWidget* viewer = extension.m_pReportWidget;
-    // Too large to be a template: refused before it is read. Empty text renders; cut
-    // text and noise render or stop at an unclosed or stray tag.
-    if (damage == QLatin1String("empty") || damage == QLatin1String("huge"))
-        QCOMPARE(viewer->HasReport(), damage == QLatin1String("empty"));
-    QString pdfError;
-    if (!viewer->HasReport())
-        QVERIFY2(viewer->LastError().contains(QStringLiteral("report.html")), qPrintable(viewer->LastError()));
-    else
-        QVERIFY2(viewer->WritePdf(host.path(QStringLiteral("out.pdf")), &pdfError), qPrintable(pdfError));
-    host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("T"));
-    extension.updateReport();
-    QVERIFY2(viewer->HasReport(), qPrintable(viewer->LastError()));
-    QVERIFY(timer.elapsed() < 60000);
-}
 
 QTEST_MAIN(TestCorruptInputs)
 #include "tst_CorruptInputs.moc"

@@ -83,89 +83,86 @@ class TestHostileValues : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void printsAsText_data();
-    void printsAsText();
 
 private:
     QTemporaryDir m_dir;
+
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is needed");
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(m_dir.filePath(QStringLiteral("canary.png"))));
+    }
+
+    void printsAsText_data()
+    {
+        QTest::addColumn<QString>("value");
+        int index = 0;
+        for (QString value : HostileCorpus())
+            QTest::addRow("%d", ++index) << value.replace(QStringLiteral("@CANARY@"), m_dir.filePath(QStringLiteral("canary.png")));
+    }
+
+    void printsAsText()
+    {
+        QFETCH(QString, value);
+        CTestHost host;
+        CTestExtension extension;
+        extension.Install(host.window());
+        extension.SetProject(CTestHost::project({QStringLiteral("S1")}));
+        // Each value is followed by a mark on its line, so that pdftotext never takes a
+        // trailing '-' for a hyphen to join with the next line.
+        extension.m_sTemplateDir = host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("T"),
+            QStringLiteral("report.html"), QStringLiteral("<html><body><p>HOSTILEVARIABLE</p><p>{{ Hostile }}#</p>\n"
+            "<p>HOSTILECELL</p>{% dataset \"Hostile\" %}\n<p>HOSTILEBYTES</p>{% dataset \"HostileBytes\" %}\n<p>HOSTILEEND</p></body></html>"));
+        const QByteArray local = value.toLocal8Bit();
+        extension.dataSets = [value, local] {
+            const boost::shared_ptr<NFastReport::IDataSet> text = ReportDataSet::create("Hostile", {"Text"});
+            static_cast<ReportDataSet*>(text.get())->push_back({value});
+            // The same as 8-bit text, the way most plug-ins hand over their cells.
+            const boost::shared_ptr<NFastReport::IDataSet> bytes = ReportDataSet::create("HostileBytes", {"Bytes"});
+            static_cast<ReportDataSet*>(bytes.get())->push_back({std::string(local.constData(), local.size())});
+            return std::list<boost::shared_ptr<NFastReport::IDataSet> >{text, bytes};
+        };
+        extension.m_variables[QStringLiteral("Hostile")] = value;
+        const int watch = inotify_init1(IN_NONBLOCK);
+        QVERIFY(inotify_add_watch(watch, QFile::encodeName(m_dir.filePath(QStringLiteral("canary.png"))).constData(),
+                                  IN_OPEN | IN_ACCESS) >= 0);
+
+        extension.updateReport();
+        NFastReport::CFastReportWidget* viewer = extension.m_pReportWidget;
+        QVERIFY2(viewer->HasReport(), qPrintable(viewer->LastError()));
+        const QString pdf = host.path(QStringLiteral("hostile.pdf"));
+        QString error;
+        QVERIFY2(viewer->WritePdf(pdf, &error), qPrintable(error));
+        char event[4096];
+        const bool opened = read(watch, event, sizeof event) > 0;
+        close(watch);
+        QVERIFY2(!opened, "a value made the report read a file outside its template");
+        for (const NLog::SLogEntry& entry : host.logger().GetEntries())
+            QVERIFY2(entry.message.find("Refused") == std::string::npos, entry.message.c_str());
+
+        // Each place shows the text, not what it would mean as markup or template code.
+        QProcess process;
+        process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+        QString text = QString::fromUtf8(process.readAllStandardOutput());
+        text.remove(QRegularExpression(QStringLiteral("Page \\d+ of \\d+|\\d\\d\\.\\d\\d\\.\\d{4}")));
+        // A table that goes on over a page repeats its header row there.
+        text.remove(QRegularExpression(QStringLiteral("^\\f?(Text|Bytes)$"), QRegularExpression::MultilineOption));
+        const QRegularExpressionMatch match =
+            QRegularExpression(QStringLiteral("HOSTILEVARIABLE(.*)HOSTILECELL(.*)HOSTILEBYTES(.*)HOSTILEEND"),
+                               QRegularExpression::DotMatchesEverythingOption).match(text);
+        QVERIFY2(match.hasMatch(), qPrintable(text.left(2000)));
+        const bool sorted = HasRightToLeft(value);
+        const QStringList expected{value + QLatin1Char('#'), value, QString::fromLocal8Bit(local.constData(), local.size())};
+        for (int place = 0; place < 3; ++place)
+            QVERIFY2(Visible(match.captured(place + 1), sorted) == Visible(expected.at(place), sorted),
+                     qPrintable(match.captured(place + 1).left(300)));
+    }
 };
-
-void TestHostileValues::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        QSKIP("pdftotext (poppler-utils) is needed");
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QVERIFY(image.save(m_dir.filePath(QStringLiteral("canary.png"))));
-}
-
-void TestHostileValues::printsAsText_data()
-{
-    QTest::addColumn<QString>("value");
-    int index = 0;
-    for (QString value : HostileCorpus())
-        QTest::addRow("%d", ++index) << value.replace(QStringLiteral("@CANARY@"), m_dir.filePath(QStringLiteral("canary.png")));
-}
-
-void TestHostileValues::printsAsText()
-{
-    QFETCH(QString, value);
-    CTestHost host;
-    CTestExtension extension;
-    extension.Install(host.window());
-    extension.SetProject(CTestHost::project({QStringLiteral("S1")}));
-    // Each value is followed by a mark on its line, so that pdftotext never takes a
-    // trailing '-' for a hyphen to join with the next line.
-    extension.m_sTemplateDir = host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("T"),
-        QStringLiteral("report.html"), QStringLiteral("<html><body><p>HOSTILEVARIABLE</p><p>{{ Hostile }}#</p>\n"
-        "<p>HOSTILECELL</p>{% dataset \"Hostile\" %}\n<p>HOSTILEBYTES</p>{% dataset \"HostileBytes\" %}\n<p>HOSTILEEND</p></body></html>"));
-    const QByteArray local = value.toLocal8Bit();
-    extension.dataSets = [value, local] {
-        const boost::shared_ptr<NFastReport::IDataSet> text = ReportDataSet::create("Hostile", {"Text"});
-        static_cast<ReportDataSet*>(text.get())->push_back({value});
-        // The same as 8-bit text, the way most plug-ins hand over their cells.
-        const boost::shared_ptr<NFastReport::IDataSet> bytes = ReportDataSet::create("HostileBytes", {"Bytes"});
-        static_cast<ReportDataSet*>(bytes.get())->push_back({std::string(local.constData(), local.size())});
-        return std::list<boost::shared_ptr<NFastReport::IDataSet> >{text, bytes};
-    };
-    extension.m_variables[QStringLiteral("Hostile")] = value;
-    const int watch = inotify_init1(IN_NONBLOCK);
-    QVERIFY(inotify_add_watch(watch, QFile::encodeName(m_dir.filePath(QStringLiteral("canary.png"))).constData(),
-                              IN_OPEN | IN_ACCESS) >= 0);
-
-    extension.updateReport();
-    NFastReport::CFastReportWidget* viewer = extension.m_pReportWidget;
-    QVERIFY2(viewer->HasReport(), qPrintable(viewer->LastError()));
-    const QString pdf = host.path(QStringLiteral("hostile.pdf"));
-    QString error;
-    QVERIFY2(viewer->WritePdf(pdf, &error), qPrintable(error));
-    char event[4096];
-    const bool opened = read(watch, event, sizeof event) > 0;
-    close(watch);
-    QVERIFY2(!opened, "a value made the report read a file outside its template");
-    for (const NLog::SLogEntry& entry : host.logger().GetEntries())
-        QVERIFY2(entry.message.find("Refused") == std::string::npos, entry.message.c_str());
-
-    // Each place shows the text, not what it would mean as markup or template code.
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
-    QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
-    QString text = QString::fromUtf8(process.readAllStandardOutput());
-    text.remove(QRegularExpression(QStringLiteral("Page \\d+ of \\d+|\\d\\d\\.\\d\\d\\.\\d{4}")));
-    // A table that goes on over a page repeats its header row there.
-    text.remove(QRegularExpression(QStringLiteral("^\\f?(Text|Bytes)$"), QRegularExpression::MultilineOption));
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("HOSTILEVARIABLE(.*)HOSTILECELL(.*)HOSTILEBYTES(.*)HOSTILEEND"),
-                           QRegularExpression::DotMatchesEverythingOption).match(text);
-    QVERIFY2(match.hasMatch(), qPrintable(text.left(2000)));
-    const bool sorted = HasRightToLeft(value);
-    const QStringList expected{value + QLatin1Char('#'), value, QString::fromLocal8Bit(local.constData(), local.size())};
-    for (int place = 0; place < 3; ++place)
-        QVERIFY2(Visible(match.captured(place + 1), sorted) == Visible(expected.at(place), sorted),
-                 qPrintable(match.captured(place + 1).left(300)));
-}
 
 QTEST_MAIN(TestHostileValues)
 #include "tst_HostileValues.moc"

@@ -99,118 +99,114 @@ class TestInterruptedSave : public QObject
     Q_OBJECT
 
 private slots:
-    void killedWhileSaving_data();
-    void killedWhileSaving();
-    void refusedSaveKeepsTheOldFile_data();
-    void refusedSaveKeepsTheOldFile();
 
 private:
     QTemporaryDir m_dir;
-};
 
-void TestInterruptedSave::killedWhileSaving_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("project file") << QStringLiteral("project");
-    QTest::newRow("variables file") << QStringLiteral("variables");
-}
-
-void TestInterruptedSave::killedWhileSaving()
-{
-    QFETCH(QString, kind);
-    const QString target = m_dir.filePath(kind + QStringLiteral("-target"));
-    QVERIFY(Save(kind, m_dir.filePath(kind + QStringLiteral("-old")), 'A').empty());
-    QElapsedTimer saving;
-    saving.start();
-    QVERIFY(Save(kind, m_dir.filePath(kind + QStringLiteral("-new")), 'B').empty());
-    // Kills land anywhere within the first three saves, however fast this build saves.
-    const quint32 window = static_cast<quint32>(qMax<qint64>(1000, saving.nsecsElapsed() / 1000 * 3));
-    const QByteArray oldBytes = ReadAll(m_dir.filePath(kind + QStringLiteral("-old")));
-    const QByteArray newBytes = ReadAll(m_dir.filePath(kind + QStringLiteral("-new")));
-    QVERIFY(oldBytes != newBytes);
-
-    QRandomGenerator random(20261206);
-    int seen[2] = {0, 0};
-    bool ok = false;
-    const int rounds = qMax(1, qEnvironmentVariableIntValue("TARSEL_KILL_ROUNDS", &ok));
-    for (int round = 0; round < (ok ? rounds : 100); ++round) {
-        QFile::remove(target);
-        QVERIFY(QFile::copy(m_dir.filePath(kind + QStringLiteral("-old")), target));
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), kind, target, QStringLiteral("--loop")});
-        QVERIFY(child.waitForReadyRead(60000));
-        QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
-        QThread::usleep(random.bounded(window));
-        ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
-        QVERIFY(child.waitForFinished(60000));
-        QVERIFY2(child.readAllStandardOutput().isEmpty(), "a save failed on its own");
-        const QByteArray now = ReadAll(target);
-        QVERIFY2(now == oldBytes || now == newBytes, qPrintable(QStringLiteral("round %1: %2 bytes, neither version").arg(round).arg(now.size())));
-        ++seen[now == newBytes];
+    void killedWhileSaving_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("project file") << QStringLiteral("project");
+        QTest::newRow("variables file") << QStringLiteral("variables");
     }
-    qInfo("%s: old version %d times, new version %d times", qPrintable(kind), seen[0], seen[1]);
-    // Kills landed before, between and after saves, not always at one moment.
-    QVERIFY((ok && rounds < 20) || (seen[0] > 0 && seen[1] > 0));
-}
 
-void TestInterruptedSave::refusedSaveKeepsTheOldFile_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("readOnly");
-    QTest::addColumn<QString>("reason");
-    for (const char* kind : {"project", "variables", "pdf"}) {
-        QTest::addRow("%s, read-only folder", kind) << kind << true << "Permission denied";
-        QTest::addRow("%s, disk full", kind) << kind << false << "File too large";
-    }
-}
+    void killedWhileSaving()
+    {
+        QFETCH(QString, kind);
+        const QString target = m_dir.filePath(kind + QStringLiteral("-target"));
+        QVERIFY(Save(kind, m_dir.filePath(kind + QStringLiteral("-old")), 'A').empty());
+        QElapsedTimer saving;
+        saving.start();
+        QVERIFY(Save(kind, m_dir.filePath(kind + QStringLiteral("-new")), 'B').empty());
+        // Kills land anywhere within the first three saves, however fast this build saves.
+        const quint32 window = static_cast<quint32>(qMax<qint64>(1000, saving.nsecsElapsed() / 1000 * 3));
+        const QByteArray oldBytes = ReadAll(m_dir.filePath(kind + QStringLiteral("-old")));
+        const QByteArray newBytes = ReadAll(m_dir.filePath(kind + QStringLiteral("-new")));
+        QVERIFY(oldBytes != newBytes);
 
-void TestInterruptedSave::refusedSaveKeepsTheOldFile()
-{
-    QFETCH(QString, kind);
-    QFETCH(bool, readOnly);
-    QFETCH(QString, reason);
-    const QDir folder(m_dir.filePath(QStringLiteral("%1-%2").arg(kind).arg(readOnly)));
-    QVERIFY(folder.mkpath(QStringLiteral(".")));
-    const QString target = folder.filePath(kind == QLatin1String("pdf") ? QStringLiteral("report.pdf") : QStringLiteral("target"));
-    QStringList arguments{QStringLiteral("--child"), kind, target};
-    if (kind == QLatin1String("pdf")) {
-        // The template lies elsewhere; the old "PDF" is any file that must survive.
-        QFile report(m_dir.filePath(QStringLiteral("report-%1.html").arg(readOnly)));
-        QVERIFY(report.open(QIODevice::WriteOnly) && report.write("<html><body><p>{{ Text }}</p></body></html>") > 0);
-        QFile old(target);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("the previous report") > 0);
-        arguments << report.fileName();
-    } else {
-        QVERIFY(Save(kind, target, 'A').empty());
-    }
-    const QByteArray oldBytes = ReadAll(target);
-    if (readOnly) {
-        // Root writes anywhere, so the child drops to nobody; the file stays the saving user's.
-        if (geteuid() == 0) {
-            const passwd* nobody = getpwnam("nobody");
-            QVERIFY(nobody && ::chown(QFile::encodeName(target).constData(), nobody->pw_uid, nobody->pw_gid) == 0);
+        QRandomGenerator random(20261206);
+        int seen[2] = {0, 0};
+        bool ok = false;
+        const int rounds = qMax(1, qEnvironmentVariableIntValue("TARSEL_KILL_ROUNDS", &ok));
+        for (int round = 0; round < (ok ? rounds : 100); ++round) {
+            QFile::remove(target);
+            QVERIFY(QFile::copy(m_dir.filePath(kind + QStringLiteral("-old")), target));
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), kind, target, QStringLiteral("--loop")});
+            QVERIFY(child.waitForReadyRead(60000));
+            QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+            QThread::usleep(random.bounded(window));
+            ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.readAllStandardOutput().isEmpty(), "a save failed on its own");
+            const QByteArray now = ReadAll(target);
+            QVERIFY2(now == oldBytes || now == newBytes, qPrintable(QStringLiteral("round %1: %2 bytes, neither version").arg(round).arg(now.size())));
+            ++seen[now == newBytes];
         }
-        QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                                         | QFileDevice::ExeOther | QFileDevice::ReadGroup | QFileDevice::ExeGroup));
-        QVERIFY(QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                                        | QFileDevice::ExeOther | QFileDevice::ExeGroup));
-        arguments.insert(3, QStringLiteral("--nobody"));
-    } else {
-        arguments.insert(3, QStringLiteral("--file-size"));
-        arguments.insert(4, QString::number(oldBytes.size() / 2 + 1024));
+        qInfo("%s: old version %d times, new version %d times", qPrintable(kind), seen[0], seen[1]);
+        // Kills landed before, between and after saves, not always at one moment.
+        QVERIFY((ok && rounds < 20) || (seen[0] > 0 && seen[1] > 0));
     }
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), arguments);
-    QVERIFY(child.waitForFinished(120000));
-    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QVERIFY(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0);
-    QCOMPARE(ReadAll(target), oldBytes);
-    QCOMPARE(folder.entryList(QDir::Files), QStringList{QFileInfo(target).fileName()});
-    // The message names the file and says why.
-    const QString message = QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
-    QVERIFY2(message.startsWith(kind == QLatin1String("variables") ? "log 1: Cannot save report variables: " : "failed: ")
-                 && message.contains(reason) && message.contains(QFileInfo(target).fileName()), qPrintable(message));
-}
+
+    void refusedSaveKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("reason");
+        for (const char* kind : {"project", "variables", "pdf"}) {
+            QTest::addRow("%s, read-only folder", kind) << kind << true << "Permission denied";
+            QTest::addRow("%s, disk full", kind) << kind << false << "File too large";
+        }
+    }
+
+    void refusedSaveKeepsTheOldFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, readOnly);
+        QFETCH(QString, reason);
+        const QDir folder(m_dir.filePath(QStringLiteral("%1-%2").arg(kind).arg(readOnly)));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        const QString target = folder.filePath(kind == QLatin1String("pdf") ? QStringLiteral("report.pdf") : QStringLiteral("target"));
+        QStringList arguments{QStringLiteral("--child"), kind, target};
+        if (kind == QLatin1String("pdf")) {
+            // The template lies elsewhere; the old "PDF" is any file that must survive.
+            QFile report(m_dir.filePath(QStringLiteral("report-%1.html").arg(readOnly)));
+            QVERIFY(report.open(QIODevice::WriteOnly) && report.write("<html><body><p>{{ Text }}</p></body></html>") > 0);
+            QFile old(target);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("the previous report") > 0);
+            arguments << report.fileName();
+        } else {
+            QVERIFY(Save(kind, target, 'A').empty());
+        }
+        const QByteArray oldBytes = ReadAll(target);
+        if (readOnly) {
+            // Root writes anywhere, so the child drops to nobody; the file stays the saving user's.
+            if (geteuid() == 0) {
+                const passwd* nobody = getpwnam("nobody");
+                QVERIFY(nobody && ::chown(QFile::encodeName(target).constData(), nobody->pw_uid, nobody->pw_gid) == 0);
+            }
+            QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                                             | QFileDevice::ExeOther | QFileDevice::ReadGroup | QFileDevice::ExeGroup));
+            QVERIFY(QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                            | QFileDevice::ExeOther | QFileDevice::ExeGroup));
+            arguments.insert(3, QStringLiteral("--nobody"));
+        } else {
+            arguments.insert(3, QStringLiteral("--file-size"));
+            arguments.insert(4, QString::number(oldBytes.size() / 2 + 1024));
+        }
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), arguments);
+        QVERIFY(child.waitForFinished(120000));
+        QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QVERIFY(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0);
+        QCOMPARE(ReadAll(target), oldBytes);
+        QCOMPARE(folder.entryList(QDir::Files), QStringList{QFileInfo(target).fileName()});
+        // The message names the file and says why.
+        const QString message = QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
+        QVERIFY2(message.startsWith(kind == QLatin1String("variables") ? "log 1: Cannot save report variables: " : "failed: ")
+                     && message.contains(reason) && message.contains(QFileInfo(target).fileName()), qPrintable(message));
+    }
+};
 
 int main(int argc, char** argv)
 {

@@ -9,32 +9,6 @@ CTestExtension::CTestExtension(const QString& pluginName, const QString& configF
 
 CTestExtension::~CTestExtension() = default;
 
-bool CTestExtension::interpretateResults()
-{
-    ++interpretations;
-    return interpretation ? interpretation() : true;
-}
-
-std::list<boost::shared_ptr<NFastReport::IDataSet> > CTestExtension::getDataSets()
-{
-    return dataSets ? dataSets() : CBaseExtension::getDataSets();
-}
-
-void CTestExtension::setupDrugResistanceValues()
-{
-    ++drugResistanceCalls;
-}
-
-void CTestExtension::configureProfile()
-{
-    ++configureProfileCalls;
-}
-
-void CTestExtension::setupReportPaths()
-{
-    ++reportPathCalls;
-}
-
 void CTestExtension::setupProfile()
 {
     dbsBeforeNaming = m_pProfile->GetDbs();

@@ -38,8 +38,6 @@ public:
     using CBaseExtension::m_pAnalyseToolBar;
     using CBaseExtension::m_pAnalysisAction;
     using CBaseExtension::m_pBlankDataAction;
-    using CBaseExtension::m_pMainProfile;
-    using CBaseExtension::m_pMainWindow;
     using CBaseExtension::m_pPrintReportAction;
     using CBaseExtension::m_pProfile;
     using CBaseExtension::m_pProject;
@@ -48,31 +46,28 @@ public:
     using CBaseExtension::m_pSamplesCombo;
     using CBaseExtension::m_pSaveAsPdfAction;
     using CBaseExtension::m_pTemplateMenu;
-    using CBaseExtension::m_sConfigFile;
-    using CBaseExtension::m_sPluginName;
     using CBaseExtension::m_sReferencesDb;
-    using CBaseExtension::m_sReportFileName;
     using CBaseExtension::m_sTemplateDir;
     using CBaseExtension::m_variables;
 
     using CBaseExtension::clearReport;
     using CBaseExtension::getProjectPath;
     using CBaseExtension::getReferencesDb;
-    using CBaseExtension::getTemplateKey;
     using CBaseExtension::loadVariables;
     using CBaseExtension::saveVariables;
-    using CBaseExtension::setupSamplesCombo;
     using CBaseExtension::setupVariableMap;
-    using CBaseExtension::timestamp;
     using CBaseExtension::updateReport;
     using CBaseExtension::variablesFromProject;
     using CBaseExtension::variablesToProject;
 
 protected:
-    bool interpretateResults() override;
-    std::list<boost::shared_ptr<NFastReport::IDataSet> > getDataSets() override;
-    void setupDrugResistanceValues() override;
-    void configureProfile() override;
-    void setupReportPaths() override;
+    bool interpretateResults() override { return ++interpretations, interpretation ? interpretation() : true; }
+    std::list<boost::shared_ptr<NFastReport::IDataSet> > getDataSets() override
+    {
+        return dataSets ? dataSets() : CBaseExtension::getDataSets();
+    }
+    void setupDrugResistanceValues() override { ++drugResistanceCalls; }
+    void configureProfile() override { ++configureProfileCalls; }
+    void setupReportPaths() override { ++reportPathCalls; }
     void setupProfile() override;
 };

@@ -153,89 +153,86 @@ class TestLifecycle : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void catchesEachFault_data();
-    void catchesEachFault();
-    void demoPluginModule();
+
+    void catchesEachFault_data()
+    {
+        QTest::addColumn<EFault>("fault");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no fault") << FaultNone << QString();
+        QTest::newRow("throws from Install") << FaultThrowFromInstall << QStringLiteral("Install let an exception out: cannot install");
+        QTest::newRow("throws from SetProject") << FaultThrowFromSetProject << QStringLiteral("SetProject with an empty project let an exception out: bad project");
+        QTest::newRow("throws a non-exception from GetDbMap") << FaultThrowUnknownFromGetDbMap << QStringLiteral("GetDbMap let an unknown exception out");
+        QTest::newRow("throws on entering") << FaultThrowOnEntering << QStringLiteral("Triggering Analysis to enter analysis mode with no project, cycle 1 let an exception out: entered badly");
+        QTest::newRow("throws on leaving") << FaultThrowOnLeaving << QStringLiteral("Triggering Analysis to leave analysis mode");
+        QTest::newRow("throws when a template is chosen") << FaultThrowOnTemplateChoice << QStringLiteral("Choosing the template");
+        QTest::newRow("leaks a child of the window per cycle") << FaultLeakChildOfWindow << QStringLiteral("Leak: the objects below the main window grew");
+        QTest::newRow("leaks a top-level widget per cycle") << FaultLeakTopLevelWidget << QStringLiteral("Leak: the application's widgets grew");
+        QTest::newRow("leaks a parentless object per cycle") << FaultLeakParentlessObject << QStringLiteral("more QObjects were alive");
+        QTest::newRow("keeps the report as central widget") << FaultKeepReportAsCentralWidget << QStringLiteral("the central widget is NFastReport::CFastReportWidget");
+        QTest::newRow("stays in the analysis state") << FaultStayInAnalysisState << QStringLiteral("the window state is analysis, not normal");
+        QTest::newRow("leaves its toolbar") << FaultLeaveToolbar << QStringLiteral("the toolbars are");
+        QTest::newRow("leaves its menu") << FaultLeaveMenu << QStringLiteral("the menu bar holds [Report], not []");
+        QTest::newRow("leaves the profile unbound") << FaultLeaveProfileUnbound << QStringLiteral("the host's profile is not bound again");
+        QTest::newRow("keeps the Analysis action") << FaultKeepAnalysisAction << QStringLiteral("the Analysis action is not back in place");
+        QTest::newRow("hides the host's docks") << FaultHideDocks << QStringLiteral("the docks are [Host log (hidden)]");
+        QTest::newRow("disables Analysis after leaving") << FaultDisableAnalysisAfterLeaving << QStringLiteral("the Analysis action is hidden or disabled");
+        QTest::newRow("refuses every analysis") << FaultRefuseAnalysis << QStringLiteral("did not enter analysis mode");
+        QTest::newRow("puts no Analysis action up") << FaultNoAnalysisAction << QStringLiteral("Install put no Analysis action");
+        QTest::newRow("factory makes none") << FaultFactoryMakesNone << QStringLiteral("The factory made no extension");
+        QTest::newRow("factory throws") << FaultFactoryThrows << QStringLiteral("Making the extension let an exception out: no memory left");
+    }
+
+    void catchesEachFault()
+    {
+        QFETCH(EFault, fault);
+        QFETCH(QString, expected);
+    #ifdef TARSEL_ADDRESS_SANITIZER
+        // These exceptions leave through the Analysis action's or a menu entry's signal,
+        // which Qt does not support: Qt's frames leak what they held on the way out, so
+        // the leak check of a sanitized build would fail on Qt, not on the kit.
+        if (fault == FaultThrowOnEntering || fault == FaultThrowOnLeaving || fault == FaultThrowOnTemplateChoice)
+            QSKIP("throws through Qt's signal dispatch; checked in the build without sanitizers");
+    #endif
+        const CLifecycleResult result = CheckLifecycle([fault]() -> NTarsel::NExtension::IExtension* {
+            if (fault == FaultFactoryThrows)
+                throw std::runtime_error("no memory left");
+            return fault == FaultFactoryMakesNone ? nullptr : new CFaultyExtension(fault);
+        });
+        QVERIFY2(result.passed() == expected.isEmpty() && result.report().contains(expected), qPrintable(result.report()));
+        // This plug-in interprets any project, none included: every cycle entered.
+        if (expected.isEmpty())
+            QCOMPARE(result.entries(), 2 + 2 + 6);
+    }
+
+    void demoPluginModule()
+    {
+        QPluginLoader loader(QStringLiteral(GENOTYPER_MODULE));
+        auto* factory = qobject_cast<NTarsel::NExtension::IExtensionFactory*>(loader.instance());
+        QVERIFY(factory);
+        SLifecycleOptions options;
+        // Its reference panels and its templates come from the demo's data folder.
+        options.dataFolders << QStringLiteral(TARSEL_DEMO_DATA_DIR);
+        // Samples without VCF files: the demo plug-in refuses, and must leave the window as it was.
+        options.requireAnalysis = false;
+        const CLifecycleResult refused = CheckLifecycle(*factory, options);
+        QVERIFY2(refused.passed() && refused.entries() == 0, qPrintable(refused.report()));
+        options.requireAnalysis = true;
+        const CLifecycleResult required = CheckLifecycle(*factory, options);
+        QCOMPARE(required.failures().size(), 1);
+        // Why, in the plug-in's own words.
+        QVERIFY2(required.failures().first().contains(QStringLiteral("did not enter analysis mode with a project of 3 samples"))
+                     && required.failures().first().contains(QStringLiteral("has no VCF file")), qPrintable(required.report()));
+
+        for (int number = 1; number <= 3; ++number)
+            options.samples.append({QStringLiteral("DR2612-0%1").arg(number),
+                                    QStringLiteral(TARSEL_DEMO_DATA_DIR "/project/samples/DR2612-0%1.vcf").arg(number)});
+        // It did what it says: every cycle entered, other samples and templates were chosen.
+        const CLifecycleResult result = CheckLifecycle(*factory, options);
+        QVERIFY2(result.passed(), qPrintable(result.report()));
+        QCOMPARE(result.entries(), options.cycles);
+        QVERIFY(result.sampleChoices() == options.cycles && result.templateChoices() == options.cycles);
+    }
 };
-
-void TestLifecycle::catchesEachFault_data()
-{
-    QTest::addColumn<EFault>("fault");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("no fault") << FaultNone << QString();
-    QTest::newRow("throws from Install") << FaultThrowFromInstall << QStringLiteral("Install let an exception out: cannot install");
-    QTest::newRow("throws from SetProject") << FaultThrowFromSetProject << QStringLiteral("SetProject with an empty project let an exception out: bad project");
-    QTest::newRow("throws a non-exception from GetDbMap") << FaultThrowUnknownFromGetDbMap << QStringLiteral("GetDbMap let an unknown exception out");
-    QTest::newRow("throws on entering") << FaultThrowOnEntering << QStringLiteral("Triggering Analysis to enter analysis mode with no project, cycle 1 let an exception out: entered badly");
-    QTest::newRow("throws on leaving") << FaultThrowOnLeaving << QStringLiteral("Triggering Analysis to leave analysis mode");
-    QTest::newRow("throws when a template is chosen") << FaultThrowOnTemplateChoice << QStringLiteral("Choosing the template");
-    QTest::newRow("leaks a child of the window per cycle") << FaultLeakChildOfWindow << QStringLiteral("Leak: the objects below the main window grew");
-    QTest::newRow("leaks a top-level widget per cycle") << FaultLeakTopLevelWidget << QStringLiteral("Leak: the application's widgets grew");
-    QTest::newRow("leaks a parentless object per cycle") << FaultLeakParentlessObject << QStringLiteral("more QObjects were alive");
-    QTest::newRow("keeps the report as central widget") << FaultKeepReportAsCentralWidget << QStringLiteral("the central widget is NFastReport::CFastReportWidget");
-    QTest::newRow("stays in the analysis state") << FaultStayInAnalysisState << QStringLiteral("the window state is analysis, not normal");
-    QTest::newRow("leaves its toolbar") << FaultLeaveToolbar << QStringLiteral("the toolbars are");
-    QTest::newRow("leaves its menu") << FaultLeaveMenu << QStringLiteral("the menu bar holds [Report], not []");
-    QTest::newRow("leaves the profile unbound") << FaultLeaveProfileUnbound << QStringLiteral("the host's profile is not bound again");
-    QTest::newRow("keeps the Analysis action") << FaultKeepAnalysisAction << QStringLiteral("the Analysis action is not back in place");
-    QTest::newRow("hides the host's docks") << FaultHideDocks << QStringLiteral("the docks are [Host log (hidden)]");
-    QTest::newRow("disables Analysis after leaving") << FaultDisableAnalysisAfterLeaving << QStringLiteral("the Analysis action is hidden or disabled");
-    QTest::newRow("refuses every analysis") << FaultRefuseAnalysis << QStringLiteral("did not enter analysis mode");
-    QTest::newRow("puts no Analysis action up") << FaultNoAnalysisAction << QStringLiteral("Install put no Analysis action");
-    QTest::newRow("factory makes none") << FaultFactoryMakesNone << QStringLiteral("The factory made no extension");
-    QTest::newRow("factory throws") << FaultFactoryThrows << QStringLiteral("Making the extension let an exception out: no memory left");
-}
-
-void TestLifecycle::catchesEachFault()
-{
-    QFETCH(EFault, fault);
-    QFETCH(QString, expected);
-#ifdef TARSEL_ADDRESS_SANITIZER
-    // These exceptions leave through the Analysis action's or a menu entry's signal,
-    // which Qt does not support: Qt's frames leak what they held on the way out, so
-    // the leak check of a sanitized build would fail on Qt, not on the kit.
-    if (fault == FaultThrowOnEntering || fault == FaultThrowOnLeaving || fault == FaultThrowOnTemplateChoice)
-        QSKIP("throws through Qt's signal dispatch; checked in the build without sanitizers");
-#endif
-    const CLifecycleResult result = CheckLifecycle([fault]() -> NTarsel::NExtension::IExtension* {
-        if (fault == FaultFactoryThrows)
-            throw std::runtime_error("no memory left");
-        return fault == FaultFactoryMakesNone ? nullptr : new CFaultyExtension(fault);
-    });
-    QVERIFY2(result.passed() == expected.isEmpty() && result.report().contains(expected), qPrintable(result.report()));
-    // This plug-in interprets any project, none included: every cycle entered.
-    if (expected.isEmpty())
-        QCOMPARE(result.entries(), 2 + 2 + 6);
-}
-
-void TestLifecycle::demoPluginModule()
-{
-    QPluginLoader loader(QStringLiteral(GENOTYPER_MODULE));
-    auto* factory = qobject_cast<NTarsel::NExtension::IExtensionFactory*>(loader.instance());
-    QVERIFY(factory);
-    SLifecycleOptions options;
-    // Its reference panels and its templates come from the demo's data folder.
-    options.dataFolders << QStringLiteral(TARSEL_DEMO_DATA_DIR);
-    // Samples without VCF files: the demo plug-in refuses, and must leave the window as it was.
-    options.requireAnalysis = false;
-    const CLifecycleResult refused = CheckLifecycle(*factory, options);
-    QVERIFY2(refused.passed() && refused.entries() == 0, qPrintable(refused.report()));
-    options.requireAnalysis = true;
-    const CLifecycleResult required = CheckLifecycle(*factory, options);
-    QCOMPARE(required.failures().size(), 1);
-    // Why, in the plug-in's own words.
-    QVERIFY2(required.failures().first().contains(QStringLiteral("did not enter analysis mode with a project of 3 samples"))
-                 && required.failures().first().contains(QStringLiteral("has no VCF file")), qPrintable(required.report()));
-
-    for (int number = 1; number <= 3; ++number)
-        options.samples.append({QStringLiteral("DR2612-0%1").arg(number),
-                                QStringLiteral(TARSEL_DEMO_DATA_DIR "/project/samples/DR2612-0%1.vcf").arg(number)});
-    // It did what it says: every cycle entered, other samples and templates were chosen.
-    const CLifecycleResult result = CheckLifecycle(*factory, options);
-    QVERIFY2(result.passed(), qPrintable(result.report()));
-    QCOMPARE(result.entries(), options.cycles);
-    QVERIFY(result.sampleChoices() == options.cycles && result.templateChoices() == options.cycles);
-}
 
 QTEST_MAIN(TestLifecycle)
 #include "tst_Lifecycle.moc"

@@ -8,19 +8,7 @@
 
 #include <QtTest>
 
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QTextEdit>
-
-#include <functional>
+#include <QtWidgets>
 
 using NTarsel::NExtension::CVariables;
 using NTarsel::NExtension::VariableMap;
@@ -96,283 +84,254 @@ class TestReportDataDlg : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void emptyMapOpensBlankAndOkAdoptsIt();
-    void typedDataReachesProjectFileAndReport();
-    void cancelLeavesEverythingUntouched_data();
-    void cancelLeavesEverythingUntouched();
-    void datesFollowTheirSetupButtons();
-    void enterInAFieldAcceptsAsOkDoes_data();
-    void enterInAFieldAcceptsAsOkDoes();
-    void storedValueIsShownAndWrittenBack_data();
-    void storedValueIsShownAndWrittenBack();
-    void sampleTypeHistory_data();
-    void sampleTypeHistory();
+
+    void emptyMapOpensBlankAndOkAdoptsIt()
+    {
+        SFixture fixture;
+        fixture.withDialog([](QDialog* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Enter report data"));
+            for (QLineEdit* edit : dialog->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+                QVERIFY2(edit->text().isEmpty(), qPrintable(edit->objectName()));
+            QVERIFY(field<QTextEdit>(dialog, "CommentEdit")->toPlainText().isEmpty());
+            QVERIFY(field<QDateEdit>(dialog, "SampleDateEdit")->isHidden() && field<QDateEdit>(dialog, "PatientBirthdayEdit")->isHidden());
+            QVERIFY(field<QRadioButton>(dialog, "SexNotSelectRadio")->isChecked());
+            QCOMPARE(field<QComboBox>(dialog, "SampleTypeCombo")->count(), 0);
+            click(dialog, "OkButton");
+        });
+        const VariableMap& variables = fixture.extension.m_variables;
+        QCOMPARE(variables.size(), 25);
+        for (auto it = variables.cbegin(); it != variables.cend(); ++it)
+            QCOMPARE(it.value(), it.key() == CVariables::c_sPatientSex ? QStringLiteral("Not set") : QString());
+        QCOMPARE(fixture.project->GetReportVariables().size(), std::size_t(25));
+        QVERIFY(fixture.host.window()->isWindowModified() && QFile::exists(fixture.host.path(QStringLiteral("vars.xml"))));
+        QCOMPARE(fixture.rendered.count(), 1);
+        QCOMPARE(fixture.extension.m_pReportWidget->GetVariables(), variables);
+
+        // The same data again changes nothing.
+        QVERIFY(QFile::remove(fixture.host.path(QStringLiteral("vars.xml"))));
+        fixture.host.window()->setWindowModified(false);
+        fixture.project->SetReportVariables({});
+        fixture.rendered.clear();
+        fixture.accept();
+        QVERIFY(fixture.untouched());
+    }
+
+    void typedDataReachesProjectFileAndReport()
+    {
+        SFixture fixture;
+        fixture.extension.setupVariableMap();
+        const QString comment = QStringLiteral("<b>not bold</b> & <img src=\"file:///etc/passwd\">\nsecond line");
+        fixture.withDialog([&](QDialog* dialog) {
+            QTest::keyClicks(field<QLineEdit>(dialog, "PatientFioEdit"), QString(50, QLatin1Char('N')));
+            QTest::keyClicks(field<QLineEdit>(dialog, "CaseRecordNumEdit"), QStringLiteral("CR-0123456789"));
+            // QTest types only ASCII; other letters go in as an input method would put them.
+            field<QLineEdit>(dialog, "PhysicianEdit")->insert(QStringLiteral("Dr. Łukasz <Müller>"));
+            QTest::keyClicks(field<QLineEdit>(dialog, "OrganizationNameEdit"), QStringLiteral("City & Lab"));
+            field<QTextEdit>(dialog, "CommentEdit")->setPlainText(comment + QString(1500, QLatin1Char('x')));
+            click(dialog, "FemaleRadio");
+            // The date buttons show a date (today, or the first of 2000 for a birthday) and hide it again.
+            QDateEdit* sampling = field<QDateEdit>(dialog, "SampleDateEdit");
+            QDateEdit* birthday = field<QDateEdit>(dialog, "PatientBirthdayEdit");
+            QVERIFY(sampling->calendarPopup() && sampling->displayFormat() == QStringLiteral("dd.MM.yyyy"));
+            QVERIFY(sampling->minimumDate() == QDate(2000, 1, 1) && sampling->maximumDate() == QDate::currentDate());
+            QVERIFY(birthday->minimumDate() == QDate(1900, 1, 1) && birthday->maximumDate() == QDate::currentDate());
+            click(dialog, "SampleDateButton");
+            QVERIFY(sampling->isVisible() && sampling->date() == QDate::currentDate());
+            QCOMPARE(field<QAbstractButton>(dialog, "SampleDateButton")->text(), QStringLiteral("Hide"));
+            click(dialog, "PatientBirthdayButton");
+            QCOMPARE(birthday->date(), QDate(2000, 1, 1));
+            birthday->setDate(QDate(1985, 7, 14));
+            click(dialog, "SampleDateButton");
+            QVERIFY(sampling->isHidden() && field<QAbstractButton>(dialog, "SampleDateButton")->text() == QStringLiteral("Setup"));
+            click(dialog, "OkButton");
+        });
+        QCOMPARE(fixture.value(CVariables::c_sSampleDate), QString());
+        QCOMPARE(fixture.value(CVariables::c_sPatientBirthday), QStringLiteral("14.07.1985"));
+        QCOMPARE(fixture.value(CVariables::c_sPatientFIO), QString(43, QLatin1Char('N')));
+        QCOMPARE(fixture.value(CVariables::c_sCaseRecordNum), QStringLiteral("CR-0123456"));
+        QCOMPARE(fixture.value(CVariables::c_sPhysician), QStringLiteral("Dr. Łukasz <Müller>"));
+        QCOMPARE(fixture.value(CVariables::c_sComment), (comment + QString(1500, QLatin1Char('x'))).left(1000));
+        QCOMPARE(fixture.value(CVariables::c_sPatientSex), QStringLiteral("Female"));
+        QCOMPARE(QString::fromLocal8Bit(fixture.project->GetReportVariables().at("PatientFIO").c_str()),
+                 QString(43, QLatin1Char('N')));
+        QCOMPARE(fixture.extension.m_pReportWidget->GetVariables(), fixture.extension.m_variables);
+        QVERIFY(fixture.extension.m_pReportWidget->ReportText().contains(QStringLiteral("<b>not bold</b>")));
+
+        const boost::shared_ptr<NConfig::Config> file(
+            NConfig::ConfCreate(fixture.host.path(QStringLiteral("vars.xml")).toLocal8Bit().constData(),
+                                NConfig::ConfOpenRead, NConfig::ConfNamePath),
+            NConfig::ConfRelease);
+        QVERIFY(file);
+        QCOMPARE(QString::fromLocal8Bit(file->GetValue("Physician")), QStringLiteral("Dr. Łukasz <Müller>"));
+        QCOMPARE(QString::fromLocal8Bit(file->GetValue("OrganizationName")), QStringLiteral("City & Lab"));
+        QVERIFY(!file->GetValue("PatientFIO") && !file->GetValue("Comment"));
+    }
+
+    void cancelLeavesEverythingUntouched_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Cancel button") << false;
+        QTest::newRow("Escape key") << true;
+    }
+
+    void cancelLeavesEverythingUntouched()
+    {
+        QFETCH(bool, escape);
+        SFixture fixture;
+        fixture.extension.setupVariableMap();
+        fixture.extension.m_variables[CVariables::c_sPatientFIO] = QStringLiteral("Before");
+        const VariableMap before = fixture.extension.m_variables;
+        fixture.withDialog([&](QDialog* dialog) {
+            field<QLineEdit>(dialog, "PatientFioEdit")->clear();
+            QTest::keyClicks(field<QLineEdit>(dialog, "PatientFioEdit"), QStringLiteral("After"));
+            click(dialog, "MaleRadio");
+            if (escape)
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                click(dialog, "CancelButton");
+            QVERIFY(!dialog->isVisible());
+        });
+        QCOMPARE(fixture.extension.m_variables, before);
+        QVERIFY(fixture.untouched());
+    }
+
+    void enterInAFieldAcceptsAsOkDoes_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter);
+    }
+
+    void enterInAFieldAcceptsAsOkDoes()
+    {
+        QFETCH(int, key);
+        SFixture fixture;
+        fixture.extension.m_variables[CVariables::c_sSampleDate] = QStringLiteral("05.03.2020");
+        bool openAfterComment = false;
+        fixture.withDialog([&](QDialog* dialog) {
+            QTextEdit* comment = field<QTextEdit>(dialog, "CommentEdit");
+            QTest::keyClicks(comment, QStringLiteral("line one"));
+            QTest::keyClick(comment, Qt::Key(key));
+            QTest::keyClicks(comment, QStringLiteral("line two"));
+            openAfterComment = dialog->isVisible();
+            // A date button used before does not take Enter over either.
+            click(dialog, "PatientBirthdayButton");
+            QLineEdit* physician = field<QLineEdit>(dialog, "PhysicianEdit");
+            physician->setFocus();
+            QTest::keyClicks(physician, QStringLiteral("Dr. Rao"));
+            QTest::keyClick(physician, Qt::Key(key));
+            QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        });
+        QVERIFY(openAfterComment);
+        QCOMPARE(fixture.value(CVariables::c_sSampleDate), QStringLiteral("05.03.2020"));
+        QCOMPARE(fixture.value(CVariables::c_sPatientBirthday), QStringLiteral("01.01.2000"));
+        QCOMPARE(fixture.value(CVariables::c_sPhysician), QStringLiteral("Dr. Rao"));
+        QCOMPARE(fixture.value(CVariables::c_sComment), QStringLiteral("line one\nline two"));
+    }
+
+    void storedValueIsShownAndWrittenBack_data()
+    {
+        // A date shows in its edit, within range; a sex checks its button (by object name).
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("written");
+        const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        const QString tomorrow = QDate::currentDate().addDays(1).toString(QStringLiteral("dd.MM.yyyy"));
+        QTest::newRow("a date") << CVariables::c_sSampleDate << "05.03.2020" << "05.03.2020" << "05.03.2020";
+        QTest::newRow("text that is no date") << CVariables::c_sSampleDate << "31.02.2020" << "01.01.2000" << "01.01.2000";
+        QTest::newRow("date before the range") << CVariables::c_sSampleDate << "12.12.1999" << "01.01.2000" << "01.01.2000";
+        QTest::newRow("date in the future") << CVariables::c_sSampleDate << tomorrow << today << today;
+        QTest::newRow("male") << CVariables::c_sPatientSex << "Male" << "MaleRadio" << "Male";
+        QTest::newRow("female") << CVariables::c_sPatientSex << "Female" << "FemaleRadio" << "Female";
+        QTest::newRow("sex in another language") << CVariables::c_sPatientSex << QStringLiteral("Männlich")
+                                                 << "SexNotSelectRadio" << "Not set";
+        QTest::newRow("label text is no sex") << CVariables::c_sPatientSex << "Sex not select" << "SexNotSelectRadio"
+                                              << "Not set";
+    }
+
+    void storedValueIsShownAndWrittenBack()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QFETCH(QString, written);
+        SFixture fixture;
+        fixture.extension.m_variables[name] = stored;
+        fixture.withDialog([&](QDialog* dialog) {
+            if (name == CVariables::c_sSampleDate) {
+                QDateEdit* sampling = field<QDateEdit>(dialog, "SampleDateEdit");
+                QVERIFY(sampling->isVisible());
+                QCOMPARE(sampling->date().toString(QStringLiteral("dd.MM.yyyy")), shown);
+                QCOMPARE(field<QAbstractButton>(dialog, "SampleDateButton")->text(), QStringLiteral("Hide"));
+            } else {
+                QStringList checked;
+                for (QRadioButton* button : dialog->findChildren<QRadioButton*>()) {
+                    if (button->isChecked())
+                        checked << button->objectName();
+                }
+                QCOMPARE(checked, QStringList{shown});
+            }
+            click(dialog, "OkButton");
+        });
+        QCOMPARE(fixture.value(name), written);
+    }
+
+    void sampleTypeHistory_data()
+    {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QStringList>("history");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("storedType");
+        // The history as stored; keys beyond the listed types keep what they held.
+        QTest::addColumn<QStringList>("storedHistory");
+        QTest::newRow("current first, repeats dropped")
+            << "Blood" << QStringList{"Plasma", "Blood", "Serum", "Plasma"} << QStringList{"Blood", "Plasma", "Serum"}
+            << "Blood" << QStringList{"Blood", "Plasma", "Serum", "Plasma"};
+        QTest::newRow("case-sensitive") << "blood" << QStringList{"Blood"} << QStringList{"blood", "Blood"} << "blood"
+                                        << QStringList{"blood", "Blood"};
+        QStringList ten;
+        for (int index = 0; index < 10; ++index)
+            ten << QStringLiteral("Type %1").arg(index);
+        QTest::newRow("eleventh dropped") << "Fresh" << ten << (QStringList{"Fresh"} + ten.mid(0, 9)) << "Fresh"
+                                          << (QStringList{"Fresh"} + ten.mid(0, 9));
+        const QString longType = QStringLiteral("Buccal swab, left cheek, 2x");
+        QTest::newRow("long type cut only as current")
+            << longType << QStringList() << QStringList{longType} << longType.left(25) << QStringList{longType};
+        QTest::newRow("nothing current") << "" << QStringList{"Serum"} << QStringList{"Serum"} << ""
+                                         << QStringList{"Serum"};
+    }
+
+    void sampleTypeHistory()
+    {
+        QFETCH(QString, current);
+        QFETCH(QStringList, history);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, storedType);
+        QFETCH(QStringList, storedHistory);
+        SFixture fixture;
+        fixture.extension.m_variables[CVariables::c_sSampleType] = current;
+        for (int index = 0; index < history.size(); ++index)
+            fixture.extension.m_variables[CVariables::sampleTypeHistory(index)] = history.at(index);
+        fixture.withDialog([&](QDialog* dialog) {
+            QComboBox* combo = field<QComboBox>(dialog, "SampleTypeCombo");
+            QVERIFY(combo->isEditable() && combo->maxCount() == 10);
+            QStringList items;
+            for (int index = 0; index < combo->count(); ++index)
+                items << combo->itemText(index);
+            QCOMPARE(items, listed);
+            QCOMPARE(combo->currentText(), current);
+            QCOMPARE(combo->currentIndex(), current.isEmpty() ? -1 : 0);
+            click(dialog, "OkButton");
+        });
+        QCOMPARE(fixture.value(CVariables::c_sSampleType), storedType);
+        for (int index = 0; index < 10; ++index)
+            QCOMPARE(fixture.value(CVariables::sampleTypeHistory(index)), storedHistory.value(index));
+    }
 };
-
-void TestReportDataDlg::emptyMapOpensBlankAndOkAdoptsIt()
-{
-    SFixture fixture;
-    fixture.withDialog([](QDialog* dialog) {
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Enter report data"));
-        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
-            QVERIFY2(edit->text().isEmpty(), qPrintable(edit->objectName()));
-        QVERIFY(field<QTextEdit>(dialog, "CommentEdit")->toPlainText().isEmpty());
-        QVERIFY(field<QDateEdit>(dialog, "SampleDateEdit")->isHidden() && field<QDateEdit>(dialog, "PatientBirthdayEdit")->isHidden());
-        QVERIFY(field<QRadioButton>(dialog, "SexNotSelectRadio")->isChecked());
-        QCOMPARE(field<QComboBox>(dialog, "SampleTypeCombo")->count(), 0);
-        QStringList labels;
-        for (QLabel* label : dialog->findChildren<QLabel*>())
-            labels << label->text();
-        QCOMPARE(labels, QStringList({"No", "Sampling date", "Sample type", "Patient ID number", "Case record number",
-                                      "Patient name", "Patient date of birth", "Patient sex", "Clinic name",
-                                      "Clinic department", "Organization name", "Organization address",
-                                      "Organization tel./fax", "Physician", "Comment"}));
-        click(dialog, "OkButton");
-    });
-    const VariableMap& variables = fixture.extension.m_variables;
-    QCOMPARE(variables.size(), 25);
-    for (auto it = variables.cbegin(); it != variables.cend(); ++it)
-        QCOMPARE(it.value(), it.key() == CVariables::c_sPatientSex ? QStringLiteral("Not set") : QString());
-    QCOMPARE(fixture.project->GetReportVariables().size(), std::size_t(25));
-    QVERIFY(fixture.host.window()->isWindowModified() && QFile::exists(fixture.host.path(QStringLiteral("vars.xml"))));
-    QCOMPARE(fixture.rendered.count(), 1);
-    QCOMPARE(fixture.extension.m_pReportWidget->GetVariables(), variables);
-
-    // The same data again changes nothing.
-    QVERIFY(QFile::remove(fixture.host.path(QStringLiteral("vars.xml"))));
-    fixture.host.window()->setWindowModified(false);
-    fixture.project->SetReportVariables({});
-    fixture.rendered.clear();
-    fixture.accept();
-    QVERIFY(fixture.untouched());
-}
-
-void TestReportDataDlg::typedDataReachesProjectFileAndReport()
-{
-    SFixture fixture;
-    fixture.extension.setupVariableMap();
-    const QString comment = QStringLiteral("<b>not bold</b> & <img src=\"file:///etc/passwd\">\nsecond line");
-    fixture.withDialog([&](QDialog* dialog) {
-        QTest::keyClicks(field<QLineEdit>(dialog, "PatientFioEdit"), QString(50, QLatin1Char('N')));
-        QTest::keyClicks(field<QLineEdit>(dialog, "CaseRecordNumEdit"), QStringLiteral("CR-0123456789"));
-        // QTest types only ASCII; other letters go in as an input method would put them.
-        field<QLineEdit>(dialog, "PhysicianEdit")->insert(QStringLiteral("Dr. Łukasz <Müller>"));
-        QTest::keyClicks(field<QLineEdit>(dialog, "OrganizationNameEdit"), QStringLiteral("City & Lab"));
-        field<QTextEdit>(dialog, "CommentEdit")->setPlainText(comment + QString(1500, QLatin1Char('x')));
-        click(dialog, "FemaleRadio");
-        click(dialog, "OkButton");
-    });
-    QCOMPARE(fixture.value(CVariables::c_sPatientFIO), QString(43, QLatin1Char('N')));
-    QCOMPARE(fixture.value(CVariables::c_sCaseRecordNum), QStringLiteral("CR-0123456"));
-    QCOMPARE(fixture.value(CVariables::c_sPhysician), QStringLiteral("Dr. Łukasz <Müller>"));
-    QCOMPARE(fixture.value(CVariables::c_sComment), (comment + QString(1500, QLatin1Char('x'))).left(1000));
-    QCOMPARE(fixture.value(CVariables::c_sPatientSex), QStringLiteral("Female"));
-    QCOMPARE(QString::fromLocal8Bit(fixture.project->GetReportVariables().at("PatientFIO").c_str()),
-             QString(43, QLatin1Char('N')));
-    QCOMPARE(fixture.extension.m_pReportWidget->GetVariables(), fixture.extension.m_variables);
-    QVERIFY(fixture.extension.m_pReportWidget->ReportText().contains(QStringLiteral("<b>not bold</b>")));
-
-    const boost::shared_ptr<NConfig::Config> file(
-        NConfig::ConfCreate(fixture.host.path(QStringLiteral("vars.xml")).toLocal8Bit().constData(),
-                            NConfig::ConfOpenRead, NConfig::ConfNamePath),
-        NConfig::ConfRelease);
-    QVERIFY(file);
-    QCOMPARE(QString::fromLocal8Bit(file->GetValue("Physician")), QStringLiteral("Dr. Łukasz <Müller>"));
-    QCOMPARE(QString::fromLocal8Bit(file->GetValue("OrganizationName")), QStringLiteral("City & Lab"));
-    QVERIFY(!file->GetValue("PatientFIO") && !file->GetValue("Comment"));
-}
-
-void TestReportDataDlg::cancelLeavesEverythingUntouched_data()
-{
-    QTest::addColumn<bool>("escape");
-    QTest::newRow("Cancel button") << false;
-    QTest::newRow("Escape key") << true;
-}
-
-void TestReportDataDlg::cancelLeavesEverythingUntouched()
-{
-    QFETCH(bool, escape);
-    SFixture fixture;
-    fixture.extension.setupVariableMap();
-    fixture.extension.m_variables[CVariables::c_sPatientFIO] = QStringLiteral("Before");
-    const VariableMap before = fixture.extension.m_variables;
-    fixture.withDialog([&](QDialog* dialog) {
-        field<QLineEdit>(dialog, "PatientFioEdit")->clear();
-        QTest::keyClicks(field<QLineEdit>(dialog, "PatientFioEdit"), QStringLiteral("After"));
-        click(dialog, "MaleRadio");
-        if (escape)
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        else
-            click(dialog, "CancelButton");
-        QVERIFY(!dialog->isVisible());
-    });
-    QCOMPARE(fixture.extension.m_variables, before);
-    QVERIFY(fixture.untouched());
-}
-
-void TestReportDataDlg::datesFollowTheirSetupButtons()
-{
-    SFixture fixture;
-    fixture.withDialog([](QDialog* dialog) {
-        QDateEdit* sampling = field<QDateEdit>(dialog, "SampleDateEdit");
-        QDateEdit* birthday = field<QDateEdit>(dialog, "PatientBirthdayEdit");
-        QAbstractButton* samplingButton = field<QAbstractButton>(dialog, "SampleDateButton");
-        QCOMPARE(sampling->displayFormat(), QStringLiteral("dd.MM.yyyy"));
-        QVERIFY(sampling->calendarPopup());
-        QVERIFY(sampling->minimumDate() == QDate(2000, 1, 1) && sampling->maximumDate() == QDate::currentDate());
-        QVERIFY(birthday->minimumDate() == QDate(1900, 1, 1) && birthday->maximumDate() == QDate::currentDate());
-
-        QTest::mouseClick(samplingButton, Qt::LeftButton);
-        QVERIFY(sampling->isVisible() && sampling->date() == QDate::currentDate());
-        QCOMPARE(samplingButton->text(), QStringLiteral("Hide"));
-        QCOMPARE(field<QAbstractButton>(dialog, "PatientBirthdayButton")->text(), QStringLiteral("Setup"));
-        click(dialog, "PatientBirthdayButton");
-        QCOMPARE(birthday->date(), QDate(2000, 1, 1));
-        birthday->setDate(QDate(1985, 7, 14));
-        sampling->setDate(QDate(2010, 1, 1));
-        QTest::mouseClick(samplingButton, Qt::LeftButton);
-        QVERIFY(sampling->isHidden() && samplingButton->text() == QStringLiteral("Setup"));
-        click(dialog, "OkButton");
-    });
-    QCOMPARE(fixture.value(CVariables::c_sSampleDate), QString());
-    QCOMPARE(fixture.value(CVariables::c_sPatientBirthday), QStringLiteral("14.07.1985"));
-}
-
-void TestReportDataDlg::enterInAFieldAcceptsAsOkDoes_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::newRow("Return") << int(Qt::Key_Return);
-    QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter);
-}
 
 // Enter once pressed the sampling date's button instead: the date was hidden and Ok
 // then stored it empty.
-void TestReportDataDlg::enterInAFieldAcceptsAsOkDoes()
-{
-    QFETCH(int, key);
-    SFixture fixture;
-    fixture.extension.m_variables[CVariables::c_sSampleDate] = QStringLiteral("05.03.2020");
-    bool openAfterComment = false;
-    fixture.withDialog([&](QDialog* dialog) {
-        QTextEdit* comment = field<QTextEdit>(dialog, "CommentEdit");
-        QTest::keyClicks(comment, QStringLiteral("line one"));
-        QTest::keyClick(comment, Qt::Key(key));
-        QTest::keyClicks(comment, QStringLiteral("line two"));
-        openAfterComment = dialog->isVisible();
-        // A date button used before does not take Enter over either.
-        click(dialog, "PatientBirthdayButton");
-        QLineEdit* physician = field<QLineEdit>(dialog, "PhysicianEdit");
-        physician->setFocus();
-        QTest::keyClicks(physician, QStringLiteral("Dr. Rao"));
-        QTest::keyClick(physician, Qt::Key(key));
-        QCOMPARE(dialog->result(), int(QDialog::Accepted));
-    });
-    QVERIFY(openAfterComment);
-    QCOMPARE(fixture.value(CVariables::c_sSampleDate), QStringLiteral("05.03.2020"));
-    QCOMPARE(fixture.value(CVariables::c_sPatientBirthday), QStringLiteral("01.01.2000"));
-    QCOMPARE(fixture.value(CVariables::c_sPhysician), QStringLiteral("Dr. Rao"));
-    QCOMPARE(fixture.value(CVariables::c_sComment), QStringLiteral("line one\nline two"));
-}
-
-void TestReportDataDlg::storedValueIsShownAndWrittenBack_data()
-{
-    // A date shows in its edit, within range; a sex checks its button (by object name).
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QString>("written");
-    const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
-    const QString tomorrow = QDate::currentDate().addDays(1).toString(QStringLiteral("dd.MM.yyyy"));
-    QTest::newRow("a date") << CVariables::c_sSampleDate << "05.03.2020" << "05.03.2020" << "05.03.2020";
-    QTest::newRow("text that is no date") << CVariables::c_sSampleDate << "31.02.2020" << "01.01.2000" << "01.01.2000";
-    QTest::newRow("date before the range") << CVariables::c_sSampleDate << "12.12.1999" << "01.01.2000" << "01.01.2000";
-    QTest::newRow("date in the future") << CVariables::c_sSampleDate << tomorrow << today << today;
-    QTest::newRow("male") << CVariables::c_sPatientSex << "Male" << "MaleRadio" << "Male";
-    QTest::newRow("female") << CVariables::c_sPatientSex << "Female" << "FemaleRadio" << "Female";
-    QTest::newRow("sex in another language") << CVariables::c_sPatientSex << QStringLiteral("Männlich")
-                                             << "SexNotSelectRadio" << "Not set";
-    QTest::newRow("label text is no sex") << CVariables::c_sPatientSex << "Sex not select" << "SexNotSelectRadio"
-                                          << "Not set";
-}
-
-void TestReportDataDlg::storedValueIsShownAndWrittenBack()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, stored);
-    QFETCH(QString, shown);
-    QFETCH(QString, written);
-    SFixture fixture;
-    fixture.extension.m_variables[name] = stored;
-    fixture.withDialog([&](QDialog* dialog) {
-        if (name == CVariables::c_sSampleDate) {
-            QDateEdit* sampling = field<QDateEdit>(dialog, "SampleDateEdit");
-            QVERIFY(sampling->isVisible());
-            QCOMPARE(sampling->date().toString(QStringLiteral("dd.MM.yyyy")), shown);
-            QCOMPARE(field<QAbstractButton>(dialog, "SampleDateButton")->text(), QStringLiteral("Hide"));
-        } else {
-            QStringList checked;
-            for (QRadioButton* button : dialog->findChildren<QRadioButton*>()) {
-                if (button->isChecked())
-                    checked << button->objectName();
-            }
-            QCOMPARE(checked, QStringList{shown});
-        }
-        click(dialog, "OkButton");
-    });
-    QCOMPARE(fixture.value(name), written);
-}
-
-void TestReportDataDlg::sampleTypeHistory_data()
-{
-    QTest::addColumn<QString>("current");
-    QTest::addColumn<QStringList>("history");
-    QTest::addColumn<QStringList>("listed");
-    QTest::addColumn<QString>("storedType");
-    // The history as stored; keys beyond the listed types keep what they held.
-    QTest::addColumn<QStringList>("storedHistory");
-    QTest::newRow("current first, repeats dropped")
-        << "Blood" << QStringList{"Plasma", "Blood", "Serum", "Plasma"} << QStringList{"Blood", "Plasma", "Serum"}
-        << "Blood" << QStringList{"Blood", "Plasma", "Serum", "Plasma"};
-    QTest::newRow("case-sensitive") << "blood" << QStringList{"Blood"} << QStringList{"blood", "Blood"} << "blood"
-                                    << QStringList{"blood", "Blood"};
-    QStringList ten;
-    for (int index = 0; index < 10; ++index)
-        ten << QStringLiteral("Type %1").arg(index);
-    QTest::newRow("eleventh dropped") << "Fresh" << ten << (QStringList{"Fresh"} + ten.mid(0, 9)) << "Fresh"
-                                      << (QStringList{"Fresh"} + ten.mid(0, 9));
-    const QString longType = QStringLiteral("Buccal swab, left cheek, 2x");
-    QTest::newRow("long type cut only as current")
-        << longType << QStringList() << QStringList{longType} << longType.left(25) << QStringList{longType};
-    QTest::newRow("nothing current") << "" << QStringList{"Serum"} << QStringList{"Serum"} << ""
-                                     << QStringList{"Serum"};
-}
-
-void TestReportDataDlg::sampleTypeHistory()
-{
-    QFETCH(QString, current);
-    QFETCH(QStringList, history);
-    QFETCH(QStringList, listed);
-    QFETCH(QString, storedType);
-    QFETCH(QStringList, storedHistory);
-    SFixture fixture;
-    fixture.extension.m_variables[CVariables::c_sSampleType] = current;
-    for (int index = 0; index < history.size(); ++index)
-        fixture.extension.m_variables[CVariables::sampleTypeHistory(index)] = history.at(index);
-    fixture.withDialog([&](QDialog* dialog) {
-        QComboBox* combo = field<QComboBox>(dialog, "SampleTypeCombo");
-        QVERIFY(combo->isEditable() && combo->maxCount() == 10);
-        QStringList items;
-        for (int index = 0; index < combo->count(); ++index)
-            items << combo->itemText(index);
-        QCOMPARE(items, listed);
-        QCOMPARE(combo->currentText(), current);
-        QCOMPARE(combo->currentIndex(), current.isEmpty() ? -1 : 0);
-        click(dialog, "OkButton");
-    });
-    QCOMPARE(fixture.value(CVariables::c_sSampleType), storedType);
-    for (int index = 0; index < 10; ++index)
-        QCOMPARE(fixture.value(CVariables::sampleTypeHistory(index)), storedHistory.value(index));
-}
 
 QTEST_MAIN(TestReportDataDlg)
 #include "tst_ReportDataDlg.moc"

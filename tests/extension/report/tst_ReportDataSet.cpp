@@ -11,63 +11,60 @@ class TestReportDataSet : public QObject
     Q_OBJECT
 
 private slots:
-    void rowsKeepTheirOwnWidth();
-    void copiesAreIndependent();
-    void createdDataSetIsReleasedThroughRelease();
-};
 
-void TestReportDataSet::rowsKeepTheirOwnWidth()
-{
-    const boost::shared_ptr<NFastReport::IDataSet> fresh = ReportDataSet::create("Findings", {"Gene", "Change"});
-    QVERIFY(fresh->rowSize() == 0u && fresh->columnSize() == 2u);
-    QCOMPARE(QString::fromLatin1(fresh->columnName(1)), QStringLiteral("Change"));
-    QVERIFY_EXCEPTION_THROWN(fresh->columnName(2), std::out_of_range);
-    QVERIFY_EXCEPTION_THROWN(fresh->value(0, 0), std::out_of_range);
-
-    ReportDataSet dataSet("Findings", {"a", "b", "c"});
-    dataSet.push_back({boost::any(), boost::any(2)});
-    dataSet.push_back({boost::any(1), boost::any(2), boost::any(3), boost::any(4)});
-    QVERIFY(dataSet.value(0, 0).empty());
-    QVERIFY_EXCEPTION_THROWN(dataSet.value(0, 2), std::out_of_range);
-    QCOMPARE(boost::any_cast<int>(dataSet.value(1, 3)), 4);
-    QVERIFY_EXCEPTION_THROWN(dataSet.value(2, 0), std::out_of_range);
-}
-
-void TestReportDataSet::copiesAreIndependent()
-{
-    ReportDataSet original("Original", {"a"});
-    std::vector<boost::any> row{boost::any(std::string("before"))};
-    original.push_back(row);
-    row[0] = std::string("after");
-    boost::any cell = original.value(0, 0);
-    *boost::any_cast<std::string>(&cell) = "changed";
-    QCOMPARE(boost::any_cast<std::string>(original.value(0, 0)), std::string("before"));
-
-    ReportDataSet copy(original);
-    copy.push_back({boost::any(2)});
-    ReportDataSet assigned("Other", {"x", "y"});
-    assigned = original;
-    ReportDataSet& same = assigned;
-    assigned = same;
-    original.push_back({boost::any(3)});
-    original.push_back({boost::any(4)});
-    QVERIFY(copy.rowSize() == 2u && assigned.rowSize() == 1u && original.rowSize() == 3u);
-    QCOMPARE(QString::fromLatin1(assigned.name()), QStringLiteral("Original"));
-    QCOMPARE(assigned.columnSize(), 1u);
-}
-
-void TestReportDataSet::createdDataSetIsReleasedThroughRelease()
-{
-    const auto cell = std::make_shared<int>(7);
+    void rowsKeepTheirOwnWidth()
     {
-        boost::shared_ptr<NFastReport::IDataSet> dataSet = ReportDataSet::create("Counted", {"a"});
-        QVERIFY(boost::get_deleter<void (*)(ReportDataSet*)>(dataSet));
-        static_cast<ReportDataSet*>(dataSet.get())->push_back({boost::any(cell)});
-        QCOMPARE(cell.use_count(), 2L);
+        const boost::shared_ptr<NFastReport::IDataSet> fresh = ReportDataSet::create("Findings", {"Gene", "Change"});
+        QVERIFY(fresh->rowSize() == 0u && fresh->columnSize() == 2u);
+        QCOMPARE(QString::fromLatin1(fresh->columnName(1)), QStringLiteral("Change"));
+        QVERIFY_EXCEPTION_THROWN(fresh->columnName(2), std::out_of_range);
+        QVERIFY_EXCEPTION_THROWN(fresh->value(0, 0), std::out_of_range);
+
+        ReportDataSet dataSet("Findings", {"a", "b", "c"});
+        dataSet.push_back({boost::any(), boost::any(2)});
+        dataSet.push_back({boost::any(1), boost::any(2), boost::any(3), boost::any(4)});
+        QVERIFY(dataSet.value(0, 0).empty());
+        QVERIFY_EXCEPTION_THROWN(dataSet.value(0, 2), std::out_of_range);
+        QCOMPARE(boost::any_cast<int>(dataSet.value(1, 3)), 4);
+        QVERIFY_EXCEPTION_THROWN(dataSet.value(2, 0), std::out_of_range);
     }
-    QCOMPARE(cell.use_count(), 1L);
-    ReportDataSet::release(nullptr);
-}
+
+    void copiesAreIndependent()
+    {
+        ReportDataSet original("Original", {"a"});
+        std::vector<boost::any> row{boost::any(std::string("before"))};
+        original.push_back(row);
+        row[0] = std::string("after");
+        boost::any cell = original.value(0, 0);
+        *boost::any_cast<std::string>(&cell) = "changed";
+        QCOMPARE(boost::any_cast<std::string>(original.value(0, 0)), std::string("before"));
+
+        ReportDataSet copy(original);
+        copy.push_back({boost::any(2)});
+        ReportDataSet assigned("Other", {"x", "y"});
+        assigned = original;
+        ReportDataSet& same = assigned;
+        assigned = same;
+        original.push_back({boost::any(3)});
+        original.push_back({boost::any(4)});
+        QVERIFY(copy.rowSize() == 2u && assigned.rowSize() == 1u && original.rowSize() == 3u);
+        QCOMPARE(QString::fromLatin1(assigned.name()), QStringLiteral("Original"));
+        QCOMPARE(assigned.columnSize(), 1u);
+    }
+
+    void createdDataSetIsReleasedThroughRelease()
+    {
+        const auto cell = std::make_shared<int>(7);
+        {
+            boost::shared_ptr<NFastReport::IDataSet> dataSet = ReportDataSet::create("Counted", {"a"});
+            QVERIFY(boost::get_deleter<void (*)(ReportDataSet*)>(dataSet));
+            static_cast<ReportDataSet*>(dataSet.get())->push_back({boost::any(cell)});
+            QCOMPARE(cell.use_count(), 2L);
+        }
+        QCOMPARE(cell.use_count(), 1L);
+        ReportDataSet::release(nullptr);
+    }
+};
 
 QTEST_APPLESS_MAIN(TestReportDataSet)
 #include "tst_ReportDataSet.moc"
