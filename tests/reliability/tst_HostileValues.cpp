@@ -84,9 +84,6 @@ class TestHostileValues : public QObject
 
 private slots:
 
-private:
-    QTemporaryDir m_dir;
-
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
@@ -162,6 +159,9 @@ private:
             QVERIFY2(Visible(match.captured(place + 1), sorted) == Visible(expected.at(place), sorted),
                      qPrintable(match.captured(place + 1).left(300)));
     }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 QTEST_MAIN(TestHostileValues)

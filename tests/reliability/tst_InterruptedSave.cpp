@@ -100,9 +100,6 @@ class TestInterruptedSave : public QObject
 
 private slots:
 
-private:
-    QTemporaryDir m_dir;
-
     void killedWhileSaving_data()
     {
         QTest::addColumn<QString>("kind");
@@ -206,6 +203,9 @@ private:
         QVERIFY2(message.startsWith(kind == QLatin1String("variables") ? "log 1: Cannot save report variables: " : "failed: ")
                      && message.contains(reason) && message.contains(QFileInfo(target).fileName()), qPrintable(message));
     }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 int main(int argc, char** argv)

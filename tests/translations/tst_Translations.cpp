@@ -42,9 +42,6 @@ class TestTranslations : public QObject
 private slots:
     void cleanup() { QCoreApplication::removeTranslator(&m_german); }
 
-private:
-    QTranslator m_german;
-
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
@@ -170,6 +167,9 @@ private:
         QVERIFY(changed.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(changed.readAll()), text);
     }
+
+private:
+    QTranslator m_german;
 };
 
 QTEST_MAIN(TestTranslations)

@@ -46,9 +46,6 @@ class TestTemplateCheck : public QObject
 
 private slots:
 
-private:
-    QTemporaryDir m_dir;
-
     void findingsNameFileLineAndKind_data()
     {
         QTest::addColumn<QString>("path");
@@ -158,6 +155,9 @@ private:
         const SRun result = run(arguments);
         QVERIFY2(result.exitCode == 2 && result.err.contains(message) && result.lines.isEmpty(), qPrintable(result.err));
     }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestTemplateCheck)
