@@ -171,6 +171,9 @@ private slots:
         };
         NFastReport::CFastReportWidget* viewer = extension.m_pReportWidget;
         QSignalSpy rendered(viewer, &NFastReport::CFastReportWidget::reportUpdated);
+        // Outside analysis mode choosing a template renders nothing.
+        extension.m_pTemplateMenu->actions().at(1)->trigger();
+        QVERIFY(rendered.isEmpty() && extension.m_pTemplateMenu->actions().at(1)->isChecked());
 
         extension.m_pAnalysisAction->trigger();
         QCOMPARE(rendered.count(), 1);

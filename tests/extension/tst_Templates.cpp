@@ -137,21 +137,6 @@ private slots:
         host.loadDatabase(QStringLiteral("PANEL"));
         QCOMPARE(entryTexts(extension.m_pTemplateMenu), QStringList({"Standard*"}));
     }
-
-    void choosingRendersOnlyInAnalysisMode()
-    {
-        CTestHost host;
-        CTestExtension extension;
-        installAndLoad(host, extension, {"One", "Two"});
-        extension.SetProject(CTestHost::project({QStringLiteral("A")}));
-        QSignalSpy rendered(extension.m_pReportWidget, &NFastReport::CFastReportWidget::reportUpdated);
-        extension.m_pTemplateMenu->actions().at(1)->trigger();
-        QCOMPARE(rendered.count(), 0);
-        extension.EnterAnalyse();
-        QVERIFY(rendered.count() == 1 && extension.m_pReportWidget->GetReportPath().endsWith(QStringLiteral("/Two/report.html")));
-        extension.m_pTemplateMenu->actions().at(0)->trigger();
-        QVERIFY(rendered.count() == 2 && extension.m_pReportWidget->GetReportPath().endsWith(QStringLiteral("/One/report.html")));
-    }
 };
 
 QTEST_MAIN(TestTemplates)

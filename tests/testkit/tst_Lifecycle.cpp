@@ -9,11 +9,8 @@
 
 #include <QtTest>
 
-#include <QAction>
-#include <QDockWidget>
-#include <QMenuBar>
 #include <QPluginLoader>
-#include <QToolBar>
+#include <QtWidgets>
 
 #include <memory>
 #include <stdexcept>

@@ -134,8 +134,6 @@ private slots:
         QTest::newRow("entry unfinished") << "<translation>Seite %1 von %2</translation>"
                                           << "<translation type=\"unfinished\">Seite %1 von %2</translation>"
                                           << "unfinished: Page %1 of %2";
-        QTest::newRow("translation empty") << "<translation>Vorlage</translation>" << "<translation></translation>"
-                                           << "unfinished: Template";
         QTest::newRow("source text missing") << "<source>Zoom in</source>" << "<source>Zoom in, once a text of ours</source>"
                                              << "missing:    Zoom in";
         QTest::newRow("source text gone") << fitWidth << "    <message>\n        <source>Text that no source has any more</source>\n"
