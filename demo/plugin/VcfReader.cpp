@@ -100,12 +100,68 @@ quint32 littleEndian(const unsigned char* bytes)
            | static_cast<quint32>(bytes[3]) << 24;
 }
 
+// htslib makes room for every dictionary index up to the IDX number that a header
+// line gives, and clears it, so one damaged number asks for gigabytes. Every entry of
+// a dictionary takes a line of its own, so a sound number is below the header's
+// length in bytes. Says which number is not, or gives an empty text.
+std::string headerIndexProblem(const std::string& header)
+{
+    const std::size_t limit = header.size();
+    bool quoted = false;
+    for (std::size_t index = 0; index < header.size(); ++index) {
+        const char c = header[index];
+        if (c == '\n')
+            quoted = false;
+        else if (c == '\\' && quoted)
+            ++index;
+        else if (c == '"')
+            quoted = !quoted;
+        if (quoted || header.compare(index, 3, "IDX") != 0 || index == 0
+            || (header[index - 1] != '<' && header[index - 1] != ',' && header[index - 1] != ' '))
+            continue;
+        std::size_t at = index + 3;
+        while (at < header.size() && (header[at] == ' ' || header[at] == '\t'))
+            ++at;
+        if (at >= header.size() || header[at] != '=')
+            continue;
+        ++at;
+        while (at < header.size() && (header[at] == ' ' || header[at] == '\t' || header[at] == '+'))
+            ++at;
+        unsigned long long number = 0;
+        std::size_t digits = 0;
+        for (; at + digits < header.size() && std::isdigit(static_cast<unsigned char>(header[at + digits])); ++digits) {
+            if (number <= limit)
+                number = number * 10 + static_cast<unsigned int>(header[at + digits] - '0');
+        }
+        if (digits > 0 && number >= limit)
+            return "the header is damaged: one of its lines gives the index IDX=" + header.substr(at, std::min<std::size_t>(digits, 20))
+                   + ", beyond any index the header can have";
+    }
+    return std::string();
+}
+
+// The header lines of a VCF text file, up to its #CHROM line.
+std::string vcfHeaderText(const std::string& path)
+{
+    const FilePtr file(hts_open(path.c_str(), "r"));
+    kstring_t line = {0, 0, nullptr};
+    std::string text;
+    while (file && hts_getline(file.get(), '\n', &line) >= 0 && line.l > 0 && line.s[0] == '#') {
+        text.append(line.s, line.l).append(1, '\n');
+        if (std::strncmp(line.s, "#CHROM", 6) == 0)
+            break;
+    }
+    std::free(line.s);
+    return text;
+}
+
 // htslib allocates the lengths that a BCF file states for its header text and for
 // each record before it reads them, so a few damaged bytes would ask for gigabytes.
 // Walks the lengths and says what is wrong, or gives an empty text when each is
 // below c_nMaxBcfBlockBytes and, in an uncompressed file (plainSize is its size,
-// else -1), within the file. Where the file merely ends early, htslib says so later.
-std::string bcfLengthProblem(const std::string& path, qint64 plainSize)
+// else -1), within the file, and the header's IDX numbers sound. Where the file
+// merely ends early, htslib says so later.
+std::string bcfSizeProblem(const std::string& path, qint64 plainSize)
 {
     const std::unique_ptr<BGZF, SBgzfCloser> file(bgzf_open(path.c_str(), "r"));
     if (!file)
@@ -133,8 +189,19 @@ std::string bcfLengthProblem(const std::string& path, qint64 plainSize)
     const quint64 headerLength = littleEndian(head + 5);
     if (!fits(headerLength))
         return "the header is damaged: it claims to be " + std::to_string(headerLength) + " bytes long";
-    if (!skip(headerLength))
-        return std::string();
+    // Read in pieces, so that what is kept grows only with what the file holds.
+    std::string header;
+    for (quint64 left = headerLength; left > 0;) {
+        const std::size_t chunk = static_cast<std::size_t>(std::min<quint64>(left, scratch.size()));
+        if (bgzf_read(file.get(), scratch.data(), chunk) != static_cast<ssize_t>(chunk))
+            return std::string();
+        header.append(scratch.data(), chunk);
+        left -= chunk;
+    }
+    offset += static_cast<qint64>(headerLength);
+    const std::string indexProblem = headerIndexProblem(header);
+    if (!indexProblem.empty())
+        return indexProblem;
     for (unsigned int record = 1;; ++record) {
         // The lengths of the shared and of the per-sample part.
         unsigned char sizes[8];
@@ -332,7 +399,13 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
 
     if (format->format == bcf) {
         const std::string problem =
-            bcfLengthProblem(path, format->compression == no_compression ? info.size() : qint64(-1));
+            bcfSizeProblem(path, format->compression == no_compression ? info.size() : qint64(-1));
+        if (!problem.empty())
+            return fail(problem);
+    }
+
+    if (format->format == vcf) {
+        const std::string problem = headerIndexProblem(vcfHeaderText(path));
         if (!problem.empty())
             return fail(problem);
     }

@@ -524,6 +524,13 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
     QTest::newRow("BCF record claiming gigabytes")
         << bcf + QByteArray::fromHex("47000000") + bcfHeader + QByteArray::fromHex("ffffff7f00000000") + "chr1"
         << table << cardio << QStringList{"%VCF%", "record 1", "claims to be 2147483647 bytes"};
+    // htslib makes and clears room for every index up to a header line's IDX number.
+    const QByteArray hugeIndex("##contig=<ID=chr14,length=107043718,IDX=2000000000>\n");
+    QTest::newRow("header index asking for gigabytes") << vcfText(site + '\n', hugeIndex) << table << cardio
+                                                       << QStringList{"%VCF%", "header", "IDX=2000000000"};
+    QTest::newRow("BCF header index asking for gigabytes")
+        << bcf + QByteArray::fromHex("7b000000") + hugeIndex + bcfHeader << table << cardio
+        << QStringList{"%VCF%", "header", "IDX=2000000000"};
     // htslib ends the program when asked for a genotype it stored as text.
     QTest::newRow("genotype stored as text ended the program")
         << vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\t:GT\t8\n") << table << cardio
