@@ -1,5 +1,7 @@
 #include "extension/BaseExtension.h"
 
+#include "common/LocalText.h"
+#include "common/ReportDate.h"
 #include "extension/ExtensionError.h"
 #include "extension/report/ReportDataDlg.h"
 #include "host/config/Config.h"
@@ -56,17 +58,6 @@ void writeLog(const std::string& message, int level, int line)
     const std::string source(c_sLogSource);
     if (boost::shared_ptr<NLog::ILogger> logger = NLog::GetLogger(""))
         logger->Log(message, level, 0, source, line);
-}
-
-QString fromLocal(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<int>(text.size()));
-}
-
-std::string toLocal(const QString& text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 QString variablesFilePath(const QString& configFile)
@@ -371,7 +362,7 @@ void CBaseExtension::setupSamplesCombo()
         const unsigned int count = m_pProject->GetSampleCount();
         for (unsigned int index = 0; index < count; ++index) {
             const boost::shared_ptr<NDna::ISample> sample = m_pProject->GetSample(index);
-            const QString name = fromLocal(sample->GetData()->GetSpecimen()->GetName());
+            const QString name = NCommon::FromLocal(sample->GetData()->GetSpecimen()->GetName());
             m_pSamplesCombo->insertItem(m_pSamplesCombo->count(), QIcon(), name, QVariant());
         }
         m_pSamplesCombo->setCurrentIndex(m_nSelectedSample);
@@ -396,7 +387,7 @@ QString CBaseExtension::getProjectPath()
     std::string path = m_pProject->GetPath();
     if (path.empty())
         path = m_pProject->GetProjectName();
-    const QString text = fromLocal(path);
+    const QString text = NCommon::FromLocal(path);
     if (text.size() <= c_nMaxProjectPathLength)
         return text;
     return text.left(c_nProjectPathPart) + QStringLiteral("...") + text.right(c_nProjectPathPart);
@@ -450,7 +441,7 @@ QString CBaseExtension::getReferencesDb()
         const std::locale locale;
         std::use_facet<std::ctype<char> >(locale).tolower(&name[0], &name[0] + name.size());
     }
-    return fromLocal(name);
+    return NCommon::FromLocal(name);
 }
 
 // ---- report templates
@@ -464,7 +455,7 @@ void CBaseExtension::onDbLoaded()
 
     if (!m_pMainWindow || !m_pTemplateMenu)
         return;
-    const QString locale = fromLocal(m_pMainWindow->GetLocale());
+    const QString locale = NCommon::FromLocal(m_pMainWindow->GetLocale());
     QDir directory(NTarsel::CApplication::commonDataLocation());
     if (locale.isEmpty() || !directory.cd(QStringLiteral("reports")) || !directory.cd(locale)
         || !directory.cd(m_sPluginName.toLower()))
@@ -576,7 +567,7 @@ void CBaseExtension::variablesFromProject()
         return;
     const std::map<std::string, std::string> stored = m_pProject->GetReportVariables();
     for (const auto& variable : stored)
-        m_variables[fromLocal(variable.first)] = fromLocal(variable.second);
+        m_variables[NCommon::FromLocal(variable.first)] = NCommon::FromLocal(variable.second);
 }
 
 void CBaseExtension::variablesToProject()
@@ -585,13 +576,13 @@ void CBaseExtension::variablesToProject()
         return;
     std::map<std::string, std::string> variables;
     for (auto it = m_variables.cbegin(); it != m_variables.cend(); ++it)
-        variables[toLocal(it.key())] = toLocal(it.value());
+        variables[NCommon::ToLocal(it.key())] = NCommon::ToLocal(it.value());
     m_pProject->SetReportVariables(variables);
 }
 
 QString CBaseExtension::timestamp()
 {
-    return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    return NCommon::ReportToday();
 }
 
 // ---- interpretation and report generation

@@ -1,5 +1,7 @@
 #include "extension/report/ReportDataDlg.h"
 
+#include "common/ReportDate.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDate>
@@ -32,7 +34,6 @@ const int c_nPhysicianLength = 50;
 const int c_nCommentLength = 1000;
 const int c_nDateButtonHeight = 20;
 const int c_nSampleTypeWidth = 14;
-const QLatin1String c_sDateFormat("dd.MM.yyyy");
 
 // A label above its editor (a widget or a layout).
 QVBoxLayout* cell(const QString& label, QWidget* editor)
@@ -91,13 +92,13 @@ CReportDataDlg::CReportDataDlg(QWidget* parent, const VariableMap& variables)
     , m_sFemale(QObject::tr("Female"))
     , m_sNotSet(QObject::tr("Not set"))
     , m_pNumberOfSampleEdit(lineEdit(QStringLiteral("NumberOfSampleEdit")))
-    , m_pSampleDateEdit(dateEdit(c_sDateFormat, QDate(2000, 1, 1)))
+    , m_pSampleDateEdit(dateEdit(NCommon::ReportDateFormat(), QDate(2000, 1, 1)))
     , m_pSampleTypeCombo(new QComboBox)
     , m_pCaseRecordNumEdit(lineEdit(QStringLiteral("CaseRecordNumEdit")))
     , m_pPatientIdEdit(lineEdit(QStringLiteral("PatientIdEdit")))
     , m_pPatientFioEdit(lineEdit(QStringLiteral("PatientFioEdit")))
     , m_pPhysicianEdit(lineEdit(QStringLiteral("PhysicianEdit")))
-    , m_pPatientBirthdayEdit(dateEdit(c_sDateFormat, QDate(1900, 1, 1)))
+    , m_pPatientBirthdayEdit(dateEdit(NCommon::ReportDateFormat(), QDate(1900, 1, 1)))
     , m_pCommentEdit(new QTextEdit)
     , m_pMaleRadio(new QRadioButton(QObject::tr("Male")))
     , m_pFemaleRadio(new QRadioButton(QObject::tr("Female")))
@@ -110,7 +111,7 @@ CReportDataDlg::CReportDataDlg(QWidget* parent, const VariableMap& variables)
     , m_pSampleDateButton(new QPushButton)
     , m_pPatientBirthdayButton(new QPushButton)
     , m_variables(variables)
-    , m_sDateFormat(c_sDateFormat)
+    , m_sDateFormat(NCommon::ReportDateFormat())
 {
     setWindowTitle(QObject::tr("Enter report data"));
     setMaximumSize(600, 400);

@@ -1,5 +1,7 @@
 #include "host/report/CellText.h"
 
+#include "common/ReportDate.h"
+
 #include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
@@ -43,9 +45,9 @@ QString CellText(const boost::any& cell, bool* known)
     if (const bool* flag = boost::any_cast<bool>(&cell))
         return *flag ? QCoreApplication::translate("QObject", "yes") : QCoreApplication::translate("QObject", "no");
     if (const QDate* date = boost::any_cast<QDate>(&cell))
-        return date->toString(QStringLiteral("dd.MM.yyyy"));
+        return NCommon::ReportDateText(*date);
     if (const QDateTime* moment = boost::any_cast<QDateTime>(&cell))
-        return moment->toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+        return moment->toString(NCommon::ReportDateFormat() + QStringLiteral(" hh:mm"));
 
     QString text;
     if (integerText<int>(cell, &text) || integerText<unsigned int>(cell, &text) || integerText<long>(cell, &text)

@@ -1,5 +1,6 @@
 #include "host/report/FastReportWidget.h"
 
+#include "common/ReportDate.h"
 #include "host/report/DataSet.h"
 #include "host/report/Report.h"
 #include "host/report/ReportLog.h"
@@ -342,7 +343,7 @@ QString CFastReportWidget::SuggestedPdfPath() const
         sample = m_variables.value(QStringLiteral("NumberOfSample"));
     QString date = m_variables.value(QStringLiteral("DATE"));
     if (date.isEmpty())
-        date = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        date = NCommon::ReportToday();
     QStringList parts;
     for (const QString& part :
          {QFileInfo(m_variables.value(QStringLiteral("ProjectPath"))).completeBaseName(), sample, date}) {

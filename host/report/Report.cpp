@@ -1,6 +1,7 @@
 #include "host/report/Report.h"
 
 #include "common/OutputFile.h"
+#include "common/ReportDate.h"
 #include "common/SaveFile.h"
 #include "host/report/CellText.h"
 #include "host/report/DataSet.h"
@@ -274,7 +275,7 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
     report->m_sReportPath = file.absoluteFilePath();
     report->m_sDate = input.variables.value(QStringLiteral("DATE"));
     if (report->m_sDate.isEmpty())
-        report->m_sDate = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        report->m_sDate = NCommon::ReportToday();
     report->m_pDocument.reset(new CReportDocument(directory));
     CReportDocument* document = report->m_pDocument.get();
     document->setUndoRedoEnabled(false);
