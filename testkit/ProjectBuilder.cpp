@@ -1,5 +1,6 @@
 #include "testkit/ProjectBuilder.h"
 
+#include "common/LocalText.h"
 #include "common/SaveFile.h"
 #include "host/dna/Project.h"
 
@@ -12,15 +13,6 @@
 
 namespace NTarsel {
 namespace NTestKit {
-
-namespace {
-
-std::string local(const QString& text)
-{
-    return text.toLocal8Bit().toStdString();
-}
-
-} // namespace
 
 CProjectBuilder::CProjectBuilder(const QString& name, const QString& folder)
     : m_sName(name)
@@ -75,7 +67,7 @@ boost::shared_ptr<NDna::CProject> CProjectBuilder::build()
 {
     m_sError.clear();
     auto project = boost::make_shared<NDna::CProject>();
-    project->SetProjectName(local(m_sName));
+    project->SetProjectName(NCommon::ToLocal(m_sName));
     for (const SSample& sample : m_samples) {
         const QString path = absolute(sample.dataPath);
         if (sample.write) {
@@ -93,7 +85,7 @@ boost::shared_ptr<NDna::CProject> CProjectBuilder::build()
                 return boost::shared_ptr<NDna::CProject>();
             }
         }
-        project->AddSample(local(sample.name), local(path));
+        project->AddSample(NCommon::ToLocal(sample.name), NCommon::ToLocal(path));
     }
     if (m_nSelected >= 0)
         project->SetSelectedSample(m_nSelected);
@@ -102,7 +94,7 @@ boost::shared_ptr<NDna::CProject> CProjectBuilder::build()
     if (!m_variables.isEmpty()) {
         std::map<std::string, std::string> variables;
         for (auto it = m_variables.cbegin(); it != m_variables.cend(); ++it)
-            variables[local(it.key())] = local(it.value());
+            variables[NCommon::ToLocal(it.key())] = NCommon::ToLocal(it.value());
         project->SetReportVariables(variables);
     }
     if (m_bBlocks)
@@ -120,7 +112,7 @@ boost::shared_ptr<NDna::CProject> CProjectBuilder::save(const QString& file)
     const QString path = absolute(file);
     QDir().mkpath(QFileInfo(path).path());
     std::string reason;
-    if (!project->SaveAs(local(path), &reason)) {
+    if (!project->SaveAs(NCommon::ToLocal(path), &reason)) {
         m_sError = QString::fromLocal8Bit(reason.c_str());
         return boost::shared_ptr<NDna::CProject>();
     }

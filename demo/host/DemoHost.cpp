@@ -1,5 +1,6 @@
 #include "demo/host/DemoHost.h"
 
+#include "common/LocalText.h"
 #include "common/OutputFile.h"
 #include "common/SaveFile.h"
 #include "extension/BaseExtension.h"
@@ -57,19 +58,9 @@ void log(int level, int line, const std::string& message)
         logger->Log(message, level, 0, "DemoHost", line);
 }
 
-std::string local(const QString& text)
-{
-    return text.toLocal8Bit().toStdString();
-}
-
-QString fromLocal(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<int>(text.size()));
-}
-
 QString sampleName(NDna::IProject& project, unsigned int index)
 {
-    return fromLocal(project.GetSample(index)->GetData()->GetSpecimen()->GetName());
+    return NCommon::FromLocal(project.GetSample(index)->GetData()->GetSpecimen()->GetName());
 }
 
 // Keeps what a file name may safely hold on any file system.
@@ -95,7 +86,7 @@ public:
     {
         if (m_pNext)
             m_pNext->Log(message, level, 0, source, line);
-        const QString text = QStringLiteral("%1  %2").arg(QString::fromStdString(NLog::LevelName(level)), fromLocal(message));
+        const QString text = QStringLiteral("%1  %2").arg(QString::fromStdString(NLog::LevelName(level)), NCommon::FromLocal(message));
         const QPointer<QPlainTextEdit> pane = m_pPane;
         QMetaObject::invokeMethod(
             qApp, [pane, text] {
@@ -125,7 +116,7 @@ public:
         if (m_pNext)
             m_pNext->Log(message, level, 0, source, line);
         if (level == 1)
-            m_errors << fromLocal(message);
+            m_errors << NCommon::FromLocal(message);
     }
 
     QStringList Take()
@@ -339,9 +330,9 @@ bool CDemoHost::guarded(const SLoadedExtension& loaded, const char* operation, c
         work();
         return true;
     } catch (const std::exception& error) {
-        log(1, __LINE__, (boost::format("Plug-in %s: %s failed: %s") % local(plugin) % operation % error.what()).str());
+        log(1, __LINE__, (boost::format("Plug-in %s: %s failed: %s") % NCommon::ToLocal(plugin) % operation % error.what()).str());
     } catch (...) {
-        log(1, __LINE__, (boost::format("Plug-in %s: %s failed with an unknown exception") % local(plugin) % operation).str());
+        log(1, __LINE__, (boost::format("Plug-in %s: %s failed with an unknown exception") % NCommon::ToLocal(plugin) % operation).str());
     }
     // On screen, one message per plug-in is enough; the log has every failure.
     if (!m_reportedPlugins.contains(plugin)) {
@@ -360,7 +351,7 @@ QStringList CDemoHost::databasesOf(const SLoadedExtension& plugin)
 
 void CDemoHost::reportProblem(const QString& message)
 {
-    log(1, __LINE__, local(message));
+    log(1, __LINE__, NCommon::ToLocal(message));
     if (m_bInteractive)
         QMessageBox::warning(m_pWindow.get(), QObject::tr("Analysis"), message);
 }
@@ -375,7 +366,7 @@ bool CDemoHost::Prepare(const SDemoOptions& options, QStringList* errors, int* s
         return false;
     }
     NTarsel::CApplication::setCommonDataLocation(QFileInfo(m_sDataDir).absoluteFilePath());
-    m_pWindow->SetLocale(local(options.locale));
+    m_pWindow->SetLocale(NCommon::ToLocal(options.locale));
 
     const QString pluginDir = options.pluginDir.isEmpty() ? QStringLiteral(TARSEL_DEMO_PLUGIN_DIR) : options.pluginDir;
     m_plugins = CExtensionLoader::LoadFolder(pluginDir, errors);
@@ -406,7 +397,7 @@ bool CDemoHost::Prepare(const SDemoOptions& options, QStringList* errors, int* s
     if (!options.variables.isEmpty()) {
         std::map<std::string, std::string> variables = m_pProject->GetReportVariables();
         for (auto it = options.variables.cbegin(); it != options.variables.cend(); ++it)
-            variables[local(it.key())] = local(it.value());
+            variables[NCommon::ToLocal(it.key())] = NCommon::ToLocal(it.value());
         m_pProject->SetReportVariables(variables);
     }
     if (options.sample > 0) {
@@ -511,9 +502,9 @@ void CDemoHost::installExtensions()
 bool CDemoHost::openProject(const QString& path, QString* error)
 {
     std::string reason;
-    const boost::shared_ptr<NDna::CProject> project = NDna::CProject::Load(local(path), &reason);
+    const boost::shared_ptr<NDna::CProject> project = NDna::CProject::Load(NCommon::ToLocal(path), &reason);
     if (!project) {
-        *error = QObject::tr("Cannot open the project: %1").arg(fromLocal(reason));
+        *error = QObject::tr("Cannot open the project: %1").arg(NCommon::FromLocal(reason));
         return false;
     }
     m_pProject = project;
@@ -545,7 +536,7 @@ bool CDemoHost::selectDatabase(const QString& name, QString* error)
         return false;
     }
     auto settings = boost::make_shared<NDna::CSettings>();
-    settings->SetReferenceDatabase(local(name));
+    settings->SetReferenceDatabase(NCommon::ToLocal(name));
     NDna::SetSettings(settings);
     m_pDatabaseCombo->setCurrentIndex(m_pDatabaseCombo->findText(name));
     return guarded(*m_pPlugin, "dbLoaded", [&] { emit m_pWindow->dbLoaded(); });
@@ -558,13 +549,13 @@ void CDemoHost::refreshOverview()
         m_pProjectLabel->setText(QObject::tr("No project"));
         return;
     }
-    m_pProjectLabel->setText(QObject::tr("Project %1 — %2").arg(fromLocal(m_pProject->GetProjectName()), fromLocal(m_pProject->GetPath())));
-    m_pWindow->setWindowTitle(QObject::tr("DNA analysis") + QStringLiteral(" — %1[*]").arg(fromLocal(m_pProject->GetProjectName())));
+    m_pProjectLabel->setText(QObject::tr("Project %1 — %2").arg(NCommon::FromLocal(m_pProject->GetProjectName()), NCommon::FromLocal(m_pProject->GetPath())));
+    m_pWindow->setWindowTitle(QObject::tr("DNA analysis") + QStringLiteral(" — %1[*]").arg(NCommon::FromLocal(m_pProject->GetProjectName())));
     for (unsigned int index = 0; index < m_pProject->GetSampleCount(); ++index) {
         auto* item = new QTreeWidgetItem(m_pOverview);
         item->setText(0, QString::number(index + 1));
         item->setText(1, sampleName(*m_pProject, index));
-        item->setText(2, QFileInfo(fromLocal(m_pProject->GetSample(index)->GetData()->GetPath())).fileName());
+        item->setText(2, QFileInfo(NCommon::FromLocal(m_pProject->GetSample(index)->GetData()->GetPath())).fileName());
         if (index == m_pProject->GetSelectedSample()) {
             QFont bold = item->font(1);
             bold.setBold(true);
@@ -619,7 +610,7 @@ bool CDemoHost::WritePdf(const QString& path, bool archive, QString* error)
 
 QString CDemoHost::DefaultPdfName(int sampleIndex) const
 {
-    const QString project = QFileInfo(fromLocal(m_pProject->GetPath())).completeBaseName();
+    const QString project = QFileInfo(NCommon::FromLocal(m_pProject->GetPath())).completeBaseName();
     return safeFileName(project) + QLatin1Char('-') + safeFileName(sampleName(*m_pProject, sampleIndex))
            + QStringLiteral(".pdf");
 }
@@ -627,9 +618,9 @@ QString CDemoHost::DefaultPdfName(int sampleIndex) const
 QMap<FileId, QString> CDemoHost::runInputs() const
 {
     QStringList paths;
-    paths << fromLocal(m_pProject->GetPath());
+    paths << NCommon::FromLocal(m_pProject->GetPath());
     for (unsigned int index = 0; index < m_pProject->GetSampleCount(); ++index)
-        paths << fromLocal(m_pProject->GetSample(index)->GetData()->GetPath());
+        paths << NCommon::FromLocal(m_pProject->GetSample(index)->GetData()->GetPath());
     for (const std::unique_ptr<SLoadedExtension>& plugin : m_plugins) {
         if (const auto* extension = dynamic_cast<const NTarsel::NExtension::CBaseExtension*>(plugin->extension.get()))
             paths << extension->VariablesFilePath();
@@ -840,7 +831,7 @@ bool CDemoHost::ShowWindow(const SDemoOptions& options)
         QTimer::singleShot(1500, this, [this, file] {
             const QPixmap picture = m_pWindow->grab();
             if (!picture.save(file))
-                log(1, __LINE__, local(QStringLiteral("Cannot save the screenshot %1").arg(file)));
+                log(1, __LINE__, NCommon::ToLocal(QStringLiteral("Cannot save the screenshot %1").arg(file)));
             QApplication::quit();
         });
     }
@@ -868,7 +859,7 @@ void CDemoHost::saveProject()
         return;
     std::string error;
     if (!m_pProject->Save(&error)) {
-        reportProblem(QObject::tr("Cannot save the project: %1").arg(fromLocal(error)));
+        reportProblem(QObject::tr("Cannot save the project: %1").arg(NCommon::FromLocal(error)));
         return;
     }
     m_pWindow->setWindowModified(false);

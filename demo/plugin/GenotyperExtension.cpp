@@ -1,5 +1,6 @@
 #include "demo/plugin/GenotyperExtension.h"
 
+#include "common/LocalText.h"
 #include "demo/plugin/PanelResult.h"
 #include "demo/plugin/ReferenceTable.h"
 #include "demo/plugin/VcfReader.h"
@@ -34,17 +35,6 @@ void writeLog(const std::string& message, int level, int line)
         logger->Log(message, level, 0, c_sLogSource, line);
 }
 
-std::string toLocal(const QString& text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-QString fromLocal(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<int>(text.size()));
-}
-
 // Backgrounds for the classification cells: dark text stays readable on each,
 // red for the most severe class through orange and yellow to greens.
 QMap<QString, QColor> classificationColors()
@@ -53,7 +43,7 @@ QMap<QString, QColor> classificationColors()
                                                                     "#c2e3c8"};
     QMap<QString, QColor> result;
     for (int index = 0; index < NGenotyper::c_nClassificationCount; ++index)
-        result.insert(fromLocal(NGenotyper::classificationText(static_cast<NGenotyper::EClassification>(index))),
+        result.insert(NCommon::FromLocal(NGenotyper::classificationText(static_cast<NGenotyper::EClassification>(index))),
                       QColor(QLatin1String(colors[index])));
     return result;
 }
@@ -61,13 +51,13 @@ QMap<QString, QColor> classificationColors()
 // The texts a report shows, in the user's language, as the report's cells carry them.
 std::string shown(const std::string& text)
 {
-    return toLocal(QObject::tr(text.c_str()));
+    return NCommon::ToLocal(QObject::tr(text.c_str()));
 }
 
 // What a report shows for a value that the sample's file does not hold.
 std::string notAvailable()
 {
-    return toLocal(QObject::tr("not available"));
+    return NCommon::ToLocal(QObject::tr("not available"));
 }
 
 // The report's headline: the most severe class found, or, when the quality check
@@ -179,19 +169,19 @@ bool CGenotyperExtension::analyseSelectedSample()
     const QString panel = getReferencesDb();
     if (panel.isEmpty())
         return fail("Genotyper: no reference panel selected (known panels: "
-                        + toLocal(QStringList(m_dbMap.keys()).join(QStringLiteral(", "))) + ")",
+                        + NCommon::ToLocal(QStringList(m_dbMap.keys()).join(QStringLiteral(", "))) + ")",
                     __LINE__);
     if (!m_dbMap.contains(panel))
-        return fail("Genotyper: unknown reference panel '" + toLocal(panel) + "' (known panels: "
-                        + toLocal(QStringList(m_dbMap.keys()).join(QStringLiteral(", "))) + ")",
+        return fail("Genotyper: unknown reference panel '" + NCommon::ToLocal(panel) + "' (known panels: "
+                        + NCommon::ToLocal(QStringList(m_dbMap.keys()).join(QStringLiteral(", "))) + ")",
                     __LINE__);
 
     GENOTYPER_LOG(c_nProgressLevel, "Genotyper: analysing sample '" + sampleName + "' (" + vcfPath
-                                        + ") against panel '" + toLocal(panel) + "'");
+                                        + ") against panel '" + NCommon::ToLocal(panel) + "'");
     std::string error;
     NGenotyper::CReferenceTable table;
-    if (!table.load(toLocal(referenceTablePath(panel)), &error))
-        return fail("Genotyper: cannot read the reference table of panel '" + toLocal(panel) + "': " + error,
+    if (!table.load(NCommon::ToLocal(referenceTablePath(panel)), &error))
+        return fail("Genotyper: cannot read the reference table of panel '" + NCommon::ToLocal(panel) + "': " + error,
                     __LINE__);
     // The sample's own column, unless the project names another: never the first
     // column of a file of several people.
@@ -204,7 +194,7 @@ bool CGenotyperExtension::analyseSelectedSample()
     m_variables[CVariables::c_sAnalysisStatus] = headline(*m_pResult);
     m_variables[CVariables::c_sReportable] =
         m_pResult->summary().qualityPassed ? QStringLiteral("yes") : QStringLiteral("no");
-    m_variables[QStringLiteral("SampleName")] = fromLocal(sampleName);
+    m_variables[QStringLiteral("SampleName")] = NCommon::FromLocal(sampleName);
     m_variables[QStringLiteral("ReferencePanel")] = panel;
     GENOTYPER_LOG(c_nProgressLevel,
                   "Genotyper: " + std::to_string(vcf.recordCount()) + " records, "
@@ -233,12 +223,12 @@ std::list<boost::shared_ptr<NFastReport::IDataSet> > CGenotyperExtension::getDat
     const NGenotyper::SPanelSummary& summary = m_pResult->summary();
     const boost::shared_ptr<NFastReport::IDataSet> figures = ReportDataSet::create("Summary", {"Metric", "Value"});
     auto* summaryRows = static_cast<ReportDataSet*>(figures.get());
-    summaryRows->push_back({toLocal(QObject::tr("Variants in the file")), summary.variantsInFile});
-    summaryRows->push_back({toLocal(QObject::tr("Known variants tested")), summary.knownVariantsTested});
-    summaryRows->push_back({toLocal(QObject::tr("Findings")), summary.findings});
-    summaryRows->push_back({toLocal(QObject::tr("Mean depth")),
+    summaryRows->push_back({NCommon::ToLocal(QObject::tr("Variants in the file")), summary.variantsInFile});
+    summaryRows->push_back({NCommon::ToLocal(QObject::tr("Known variants tested")), summary.knownVariantsTested});
+    summaryRows->push_back({NCommon::ToLocal(QObject::tr("Findings")), summary.findings});
+    summaryRows->push_back({NCommon::ToLocal(QObject::tr("Mean depth")),
                             summary.depthRecords > 0 ? boost::any(summary.meanDepth) : boost::any(notAvailable())});
-    summaryRows->push_back({toLocal(QObject::tr("Quality check passed")), summary.qualityPassed});
+    summaryRows->push_back({NCommon::ToLocal(QObject::tr("Quality check passed")), summary.qualityPassed});
 
     return {findings, figures};
 }

@@ -1,5 +1,6 @@
 #include "HelloExtension.h"
 
+#include <common/LocalText.h>
 #include <extension/Variables.h>
 #include <extension/report/ReportDataSet.h>
 #include <host/dna/Project.h>
@@ -21,11 +22,6 @@ void writeLog(const std::string& message, int level)
 {
     if (const boost::shared_ptr<NLog::ILogger> logger = NLog::GetLogger(""))
         logger->Log(message, level, 0, "HelloExtension", 0);
-}
-
-QString fromLocal(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<int>(text.size()));
 }
 
 } // namespace
@@ -102,7 +98,7 @@ bool CHelloExtension::interpretateResults()
     int variants = 0;
     for (const auto& entry : m_counts)
         variants += entry.second.second.variants;
-    m_variables[QStringLiteral("SampleName")] = fromLocal(name);
+    m_variables[QStringLiteral("SampleName")] = NCommon::FromLocal(name);
     m_variables[QStringLiteral("VariantCount")] = QString::number(variants);
     const QString database = getReferencesDb();
     m_variables[QStringLiteral("GenomeBuild")] = database == QLatin1String("grch38") ? QStringLiteral("GRCh38") : database;
