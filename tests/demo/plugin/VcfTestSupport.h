@@ -2,13 +2,15 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
 
 #include <string>
 
-// What the demo plug-in's tests share: the shipped data and VCF files of their own.
+// What the demo's tests share: the shipped data, files read and written whole, and
+// VCF files of their own.
 
 inline QString shipped(const QString& name = QString())
 {
@@ -31,6 +33,18 @@ inline bool writeAll(const QString& path, const QByteArray& data)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+// Copies the files under from, in their folders, to the folder to.
+inline bool copyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        if (!writeAll(to + source.mid(from.size()), readAll(source)))
+            return false;
+    }
+    return true;
 }
 
 // The sample column of the files the tests write: the name of the project's sample.

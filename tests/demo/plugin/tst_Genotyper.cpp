@@ -53,18 +53,6 @@ public:
 };
 
 
-bool copyTree(const QString& from, const QString& to)
-{
-    if (!QDir().mkpath(to))
-        return false;
-    for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString target = QDir(to).filePath(entry.fileName());
-        if (entry.isDir() ? !copyTree(entry.filePath(), target) : !QFile::copy(entry.filePath(), target))
-            return false;
-    }
-    return true;
-}
-
 QStringList rows(const NFastReport::IDataSet* dataSet)
 {
     QStringList result;
