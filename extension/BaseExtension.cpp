@@ -53,13 +53,6 @@ bool hasLogger()
     return static_cast<bool>(NLog::GetLogger(""));
 }
 
-void writeLog(const std::string& message, int level, int line)
-{
-    const std::string source(c_sLogSource);
-    if (boost::shared_ptr<NLog::ILogger> logger = NLog::GetLogger(""))
-        logger->Log(message, level, 0, source, line);
-}
-
 QString variablesFilePath(const QString& configFile)
 {
     return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(configFile);
@@ -124,19 +117,26 @@ void releaseDetachedBars(QMainWindow* window, QToolBar* toolBar, QMenu* menu, QC
 #define EXTENSION_LOG(level, message)                                                                              \
     do {                                                                                                           \
         if (hasLogger())                                                                                           \
-            writeLog((message), (level), __LINE__);                                                                \
+            NLog::Write((message), (level), c_sLogSource, __LINE__);                                               \
     } while (false)
 
-// The handlers of an operation that the user triggers: log, then return normally.
-#define EXTENSION_GUARD_HANDLERS                                                                                   \
-    catch (const std::exception& error)                                                                            \
-    {                                                                                                              \
-        EXTENSION_LOG(c_nErrorLevel, (boost::format("Error: %s") % error.what()).str());                           \
-    }                                                                                                              \
-    catch (...)                                                                                                    \
-    {                                                                                                              \
-        EXTENSION_LOG(c_nErrorLevel, std::string("Unknown error"));                                                \
+namespace {
+
+// Runs an operation that the user triggers: what it throws is logged, and the
+// operation returns normally.
+template <class Operation>
+void runGuarded(Operation operation)
+{
+    try {
+        operation();
+    } catch (const std::exception& error) {
+        EXTENSION_LOG(c_nErrorLevel, (boost::format("Error: %s") % error.what()).str());
+    } catch (...) {
+        EXTENSION_LOG(c_nErrorLevel, std::string("Unknown error"));
     }
+}
+
+} // namespace
 
 const char* const CBaseExtension::analysisToolbarName = "AnalyseToolBar";
 
@@ -256,7 +256,7 @@ void CBaseExtension::UpdateActions()
 
 void CBaseExtension::EnterAnalyse()
 {
-    try {
+    runGuarded([&] {
         EXTENSION_LOG(c_nProgressLevel, std::string("Enter analyse mode..."));
         setupSamplesCombo();
         if (!interpretate())
@@ -311,8 +311,7 @@ void CBaseExtension::EnterAnalyse()
         configureProfile();
         UpdateActions();
         updateReport();
-    }
-    EXTENSION_GUARD_HANDLERS
+    });
 }
 
 void CBaseExtension::ExitAnalyse()
@@ -320,7 +319,7 @@ void CBaseExtension::ExitAnalyse()
     if (!m_bAnalyseMode)
         return;
     EXTENSION_LOG(c_nProgressLevel, std::string("Exit analyse mode..."));
-    try {
+    runGuarded([&] {
         variablesToProject();
         m_bAnalyseMode = false;
         m_pMainWindow->removeToolBar(m_pAnalyseToolBar);
@@ -332,8 +331,7 @@ void CBaseExtension::ExitAnalyse()
         UpdateProfile();
         m_pMainWindow->RestoreCentralWidget();
         m_pMainWindow->SwitchToState(NTarsel::MainWindowStateNormal);
-    }
-    EXTENSION_GUARD_HANDLERS
+    });
 }
 
 // ---- project and samples
@@ -632,7 +630,7 @@ void CBaseExtension::updateReport()
 {
     if (!m_pReportWidget || m_sTemplateDir.isEmpty())
         return;
-    try {
+    runGuarded([&] {
         const QDir directory(m_sTemplateDir);
         if (!directory.exists())
             return;
@@ -648,23 +646,21 @@ void CBaseExtension::updateReport()
         m_pReportWidget->SetMemoColors(m_memoColors);
         m_pReportWidget->SetReportPath(reportFile);
         m_pReportWidget->UpdateReport();
-    }
-    EXTENSION_GUARD_HANDLERS
+    });
 }
 
 void CBaseExtension::clearReport()
 {
     if (!m_pReportWidget)
         return;
-    try {
+    runGuarded([&] {
         m_pReportWidget->ClearReport();
-    }
-    EXTENSION_GUARD_HANDLERS
+    });
 }
 
 void CBaseExtension::enterData()
 {
-    try {
+    runGuarded([&] {
         CReportDataDlg dialog(m_pMainWindow, m_variables);
         if (dialog.exec() != QDialog::Accepted)
             return;
@@ -676,8 +672,7 @@ void CBaseExtension::enterData()
             m_pMainWindow->setWindowModified(true);
         saveVariables();
         updateReport();
-    }
-    EXTENSION_GUARD_HANDLERS
+    });
 }
 
 } // namespace NExtension

@@ -54,8 +54,7 @@ namespace {
 
 void log(int level, int line, const std::string& message)
 {
-    if (const boost::shared_ptr<NLog::ILogger> logger = NLog::GetLogger(""))
-        logger->Log(message, level, 0, "DemoHost", line);
+    NLog::Write(message, level, "DemoHost", line);
 }
 
 QString sampleName(NDna::IProject& project, unsigned int index)

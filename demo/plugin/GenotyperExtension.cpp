@@ -29,12 +29,6 @@ const char* const c_sLogSource = "GenotyperExtension";
 const int c_nErrorLevel = 1;
 const int c_nProgressLevel = 3;
 
-void writeLog(const std::string& message, int level, int line)
-{
-    if (const boost::shared_ptr<NLog::ILogger> logger = NLog::GetLogger(""))
-        logger->Log(message, level, 0, c_sLogSource, line);
-}
-
 // Backgrounds for the classification cells: dark text stays readable on each,
 // red for the most severe class through orange and yellow to greens.
 QMap<QString, QColor> classificationColors()
@@ -96,7 +90,7 @@ std::string genotypeCell(const NGenotyper::SVariantCall& call)
 
 } // namespace
 
-#define GENOTYPER_LOG(level, message) writeLog((message), (level), __LINE__)
+#define GENOTYPER_LOG(level, message) NLog::Write((message), (level), c_sLogSource, __LINE__)
 
 CGenotyperExtension::CGenotyperExtension()
     : CBaseExtension(QStringLiteral("Genotyper"), QStringLiteral("genotyper-variables.xml"),
@@ -128,7 +122,7 @@ QString CGenotyperExtension::referenceTablePath(const QString& panel)
 bool CGenotyperExtension::fail(const std::string& message, int line)
 {
     m_pResult.reset();
-    writeLog(message, c_nErrorLevel, line);
+    NLog::Write(message, c_nErrorLevel, c_sLogSource, line);
     return false;
 }
 

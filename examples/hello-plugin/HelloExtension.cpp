@@ -18,12 +18,6 @@ namespace {
 const int c_nErrorLevel = 1;
 const int c_nProgressLevel = 3;
 
-void writeLog(const std::string& message, int level)
-{
-    if (const boost::shared_ptr<NLog::ILogger> logger = NLog::GetLogger(""))
-        logger->Log(message, level, 0, "HelloExtension", 0);
-}
-
 } // namespace
 
 CHelloExtension::CHelloExtension()
@@ -47,7 +41,7 @@ QString CHelloExtension::GetVersion() const
 bool CHelloExtension::fail(const std::string& message)
 {
     m_counts.clear();
-    writeLog("Hello: " + message, c_nErrorLevel);
+    NLog::Write("Hello: " + message, c_nErrorLevel, "HelloExtension", __LINE__);
     return false;
 }
 
@@ -104,7 +98,7 @@ bool CHelloExtension::interpretateResults()
     m_variables[QStringLiteral("GenomeBuild")] = database == QLatin1String("grch38") ? QStringLiteral("GRCh38") : database;
     m_variables[CVariables::c_sAnalysisStatus] =
         variants == 1 ? QObject::tr("1 variant") : QObject::tr("%1 variants").arg(variants);
-    writeLog("Hello: " + std::to_string(variants) + " variants in " + path, c_nProgressLevel);
+    NLog::Write("Hello: " + std::to_string(variants) + " variants in " + path, c_nProgressLevel, "HelloExtension", __LINE__);
     return true;
 }
 

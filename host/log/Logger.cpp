@@ -53,6 +53,12 @@ void SetLogger(const std::string& name, boost::shared_ptr<ILogger> logger)
     previous.reset();
 }
 
+void Write(const std::string& message, int level, const std::string& source, int line)
+{
+    if (const boost::shared_ptr<ILogger> logger = GetLogger(""))
+        logger->Log(message, level, 0, source, line);
+}
+
 std::string LevelName(int level)
 {
     switch (level) {

@@ -35,6 +35,10 @@ TARSEL_LOG_EXPORT boost::shared_ptr<ILogger> GetLogger(const std::string& name);
 // Registers logger under name, replacing the one before; an empty pointer removes it.
 TARSEL_LOG_EXPORT void SetLogger(const std::string& name, boost::shared_ptr<ILogger> logger);
 
+// Writes one entry to the application's main logger, when one is registered;
+// source and line name the place that wrote it.
+TARSEL_LOG_EXPORT void Write(const std::string& message, int level, const std::string& source, int line);
+
 // Short lower-case name of a level ("error", "warning", "info", "debug", or the number).
 TARSEL_LOG_EXPORT std::string LevelName(int level);
 

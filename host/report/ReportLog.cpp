@@ -6,8 +6,7 @@ namespace NFastReport {
 
 void LogReport(int level, int line, const QString& message)
 {
-    if (const boost::shared_ptr<NLog::ILogger> logger = NLog::GetLogger(""))
-        logger->Log(message.toLocal8Bit().toStdString(), level, 0, "FastReportWidget", line);
+    NLog::Write(message.toLocal8Bit().toStdString(), level, "FastReportWidget", line);
 }
 
 } // namespace NFastReport
