@@ -1,5 +1,6 @@
 #include "host/dna/Project.h"
 #include "host/report/FastReportWidget.h"
+#include "tests/support/HostFiles.h"
 #include "tests/support/TestExtension.h"
 #include "tests/support/TestHost.h"
 
@@ -12,12 +13,6 @@
 // ignored where that is the rule), never a crash or a hang, and is left as it was.
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Writes the damaged form of good into path; "huge" is good followed by zeros up to
 // 100 MB (a sparse file, so the test stays cheap on disk).
@@ -37,7 +32,7 @@ QByteArray WriteDamaged(const QString& path, const QByteArray& good, const QStri
     if (damage == QLatin1String("huge") && (file.write(good) < 0 || !file.resize(100 * 1024 * 1024)))
         return QByteArray();
     file.close();
-    return ReadAll(path);
+    return NHostTest::ReadFile(path);
 }
 
 } // namespace
@@ -64,7 +59,7 @@ private slots:
 
         // The demo host, told to open the damaged project, says so and stops.
         const QString project = host.path(QStringLiteral("damaged.tproj"));
-        const QByteArray projectBytes = WriteDamaged(project, ReadAll(QStringLiteral(TARSEL_DEMO_DATA_DIR "/project/demo.tproj")), damage);
+        const QByteArray projectBytes = WriteDamaged(project, NHostTest::ReadFile(QStringLiteral(TARSEL_DEMO_DATA_DIR "/project/demo.tproj")), damage);
         std::string error;
         QVERIFY(!NDna::CProject::Load(project.toStdString(), &error));
         QVERIFY2(QString::fromStdString(error).contains(project), error.c_str());
@@ -74,7 +69,7 @@ private slots:
         QVERIFY(demo.waitForFinished(60000) && demo.exitStatus() == QProcess::NormalExit);
         const QString said = QString::fromLocal8Bit(demo.readAllStandardError());
         QVERIFY2(demo.exitCode() != 0 && said.contains(QStringLiteral("Cannot open the project: ") + project), qPrintable(said));
-        QVERIFY(!QFile::exists(host.path(QStringLiteral("out.pdf"))) && ReadAll(project) == projectBytes);
+        QVERIFY(!QFile::exists(host.path(QStringLiteral("out.pdf"))) && NHostTest::ReadFile(project) == projectBytes);
 
         // A damaged variables file is not read and, above all, not overwritten: the user
         // may still recover what it holds.
@@ -82,21 +77,21 @@ private slots:
         CTestExtension extension(QStringLiteral("TestPlugin"), variables);
         extension.m_variables[QStringLiteral("Physician")] = QStringLiteral("Dr. Keller");
         extension.saveVariables();
-        const QByteArray variablesBytes = WriteDamaged(variables, ReadAll(variables), damage);
+        const QByteArray variablesBytes = WriteDamaged(variables, NHostTest::ReadFile(variables), damage);
         extension.setupVariableMap();
         const NTarsel::NExtension::VariableMap defaults = extension.m_variables;
         extension.loadVariables();
         // Nothing of a file that does not parse is taken, not even the entries before a cut.
         QCOMPARE(extension.m_variables, defaults);
         extension.saveVariables();
-        QVERIFY2(ReadAll(variables) == variablesBytes, "a damaged variables file was overwritten");
+        QVERIFY2(NHostTest::ReadFile(variables) == variablesBytes, "a damaged variables file was overwritten");
 
         // A damaged template shows the viewer's message instead of a report, or a report
         // of whatever text it holds; either way the viewer stays good for a sound one.
         extension.Install(host.window());
         extension.m_sTemplateDir = host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("T"));
         const QString report = QDir(extension.m_sTemplateDir).filePath(QStringLiteral("report.html"));
-        WriteDamaged(report, ReadAll(QStringLiteral(TARSEL_DEMO_DATA_DIR "/reports/en/genotyper/Standard/report.html")), damage);
+        WriteDamaged(report, NHostTest::ReadFile(QStringLiteral(TARSEL_DEMO_DATA_DIR "/reports/en/genotyper/Standard/report.html")), damage);
         extension.updateReport();
         NFastReport::CFastReportWidget* viewer = extension.m_pReportWidget;
         // Too large to be a template: refused before it is read. Empty text renders; cut
