@@ -3,6 +3,7 @@
 #include "host/log/RecordingLogger.h"
 #include "host/report/FastReportWidget.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/HostFiles.h"
 #include "tests/support/TestExtension.h"
 
 #include <QtTest>
@@ -50,12 +51,6 @@ std::string Save(const QString& kind, const QString& path, char version)
     extension.saveVariables();
     const std::vector<NLog::SLogEntry> entries = logger->GetEntries();
     return entries.empty() ? std::string() : "log " + std::to_string(entries.front().level) + ": " + entries.front().message;
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 // --child <kind> <path> [--loop | --nobody | --file-size BYTES] [template]
@@ -117,8 +112,8 @@ private slots:
         QVERIFY(Save(kind, m_dir.filePath(kind + QStringLiteral("-new")), 'B').empty());
         // Kills land anywhere within the first three saves, however fast this build saves.
         const quint32 window = static_cast<quint32>(qMax<qint64>(1000, saving.nsecsElapsed() / 1000 * 3));
-        const QByteArray oldBytes = ReadAll(m_dir.filePath(kind + QStringLiteral("-old")));
-        const QByteArray newBytes = ReadAll(m_dir.filePath(kind + QStringLiteral("-new")));
+        const QByteArray oldBytes = NHostTest::ReadFile(m_dir.filePath(kind + QStringLiteral("-old")));
+        const QByteArray newBytes = NHostTest::ReadFile(m_dir.filePath(kind + QStringLiteral("-new")));
         QVERIFY(oldBytes != newBytes);
 
         QRandomGenerator random(20261206);
@@ -136,7 +131,7 @@ private slots:
             ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
             QVERIFY(child.waitForFinished(60000));
             QVERIFY2(child.readAllStandardOutput().isEmpty(), "a save failed on its own");
-            const QByteArray now = ReadAll(target);
+            const QByteArray now = NHostTest::ReadFile(target);
             QVERIFY2(now == oldBytes || now == newBytes, qPrintable(QStringLiteral("round %1: %2 bytes, neither version").arg(round).arg(now.size())));
             ++seen[now == newBytes];
         }
@@ -175,7 +170,7 @@ private slots:
         } else {
             QVERIFY(Save(kind, target, 'A').empty());
         }
-        const QByteArray oldBytes = ReadAll(target);
+        const QByteArray oldBytes = NHostTest::ReadFile(target);
         if (readOnly) {
             // Root writes anywhere, so the child drops to nobody; the file stays the saving user's.
             if (geteuid() == 0) {
@@ -196,7 +191,7 @@ private slots:
         QVERIFY(child.waitForFinished(120000));
         QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QVERIFY(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0);
-        QCOMPARE(ReadAll(target), oldBytes);
+        QCOMPARE(NHostTest::ReadFile(target), oldBytes);
         QCOMPARE(folder.entryList(QDir::Files), QStringList{QFileInfo(target).fileName()});
         // The message names the file and says why.
         const QString message = QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
