@@ -135,7 +135,6 @@ void TestDemoRoad::projectToPdf()
     const SRun result = run({"--sample", "2", "--pdf", pdf});
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     QCOMPARE(result.out.trimmed().split(QLatin1Char('\n')).last(), QFileInfo(pdf).absoluteFilePath());
-    QVERIFY(isPdf(pdf));
 
     const QString text = pdfText(pdf);
     const QString sample =
