@@ -178,10 +178,8 @@ private slots:
     void findingsPerSample_data();
     void findingsPerSample();
     void switchingSampleAnalysesTheOtherFile();
-    void qualityCheck_data();
-    void qualityCheck();
-    void sampleColumnAndFormats_data();
-    void sampleColumnAndFormats();
+    void readingAndQualityCheck_data();
+    void readingAndQualityCheck();
     void memoColoursShadeEachClassReadably();
     void panelsAndTemplates_data();
     void panelsAndTemplates();
@@ -292,89 +290,59 @@ void TestGenotyper::switchingSampleAnalysesTheOtherFile()
     QVERIFY(findings.first().startsWith(QStringLiteral("MYBPC3 | chr11:47334680")));
 }
 
-void TestGenotyper::qualityCheck_data()
-{
-    QTest::addColumn<QByteArray>("records");
-    QTest::addColumn<QString>("headline");
-    QTest::addColumn<QString>("meanDepth");
-    QTest::addColumn<QString>("findingDepth");
-    const QByteArray finding = "chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:";
-    const QByteArray other = "chr14\t23430000\t.\tA\tG\t50\tPASS\t.\tGT:DP\t0/1:";
-    const QString cannot = QStringLiteral("Result cannot be reported: ");
-    QTest::newRow("deep enough") << finding + "40\n" + other + "30\n" << "Pathogenic variant found" << "35.00"
-                                 << "40";
-    QTest::newRow("shallow finding") << finding + "19\n" + other + "90\n"
-                                     << cannot + "findings read fewer than 20 times: 1 of 1" << "54.50" << "19";
-    QTest::newRow("finding without depth") << finding + ".\n" + other + "90\n"
-                                           << cannot + "findings without a read depth: 1 of 1" << "90.00"
-                                           << "not available";
-    QTest::newRow("shallow file") << finding + "35\n" + other + "20\n"
-                                  << cannot + "mean read depth 27.5, at least 30 needed" << "27.50" << "35";
-    QTest::newRow("shallow records that are no findings") << finding + "60\n" + other + "10\n"
-                                                          << "Pathogenic variant found" << "35.00" << "60";
-    // Nothing found where nothing could be seen is no negative result.
-    QTest::newRow("no depths, no findings")
-        << QByteArray("chr14\t23430000\t.\tA\tG\t50\tPASS\t.\tGT\t0/1\n")
-        << cannot + "the file holds no read depths" << "not available" << QString();
-    QTest::newRow("no depths, a finding") << QByteArray("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT\t0/1\n")
-                                          << cannot + "the file holds no read depths" << "not available"
-                                          << "not available";
-    QTest::newRow("no records") << QByteArray() << cannot + "the file holds no variant records" << "not available"
-                                << QString();
-}
-
-void TestGenotyper::qualityCheck()
-{
-    QFETCH(QByteArray, records);
-    QFETCH(QString, headline);
-    QFETCH(QString, meanDepth);
-    QFETCH(QString, findingDepth);
-    SDemo demo;
-    QVERIFY(demo.start(0, QStringLiteral("cardio-panel")));
-    const QString path = demo.host.path(QStringLiteral("qc.vcf"));
-    QVERIFY(writeAll(path, vcfText(records)));
-    demo.useSample(path);
-
-    QVERIFY(demo.extension.interpretateResults());
-    QCOMPARE(demo.extension.m_variables.value(CVariables::c_sAnalysisStatus), headline);
-    QCOMPARE(demo.extension.m_variables.value(CVariables::c_sReportable),
-             headline.startsWith(QStringLiteral("Result cannot")) ? QStringLiteral("no") : QStringLiteral("yes"));
-    const DataSets dataSets = demo.extension.getDataSets();
-    QVERIFY2(rows(find(dataSets, "Summary")).contains(QStringLiteral("Mean depth | ") + meanDepth),
-             qPrintable(rows(find(dataSets, "Summary")).join(QLatin1Char('\n'))));
-    const NFastReport::IDataSet* findings = find(dataSets, "Findings");
-    QCOMPARE(findings->rowSize() > 0 ? NFastReport::CellText(findings->value(0, 4)) : QString(), findingDepth);
-}
-
-void TestGenotyper::sampleColumnAndFormats_data()
+void TestGenotyper::readingAndQualityCheck_data()
 {
     QTest::addColumn<QByteArray>("vcf");
     QTest::addColumn<QString>("column");
-    QTest::addColumn<QString>("genotype");
-    const QByteArray site = "chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP";
-    const QByteArray trio = "MOTHER\tDR2612-01\tFATHER";
-    QTest::newRow("trio, the sample's own column") << vcfText(site + "\t0/0:40\t0/1:41\t1/1:42\n", {}, trio)
-                                                  << QString() << "heterozygous (0/1) | 41";
-    QTest::newRow("trio, the column the project names") << vcfText(site + "\t0/0:40\t0/1:41\t1/1:42\n", {}, trio)
-                                                       << "FATHER" << "homozygous (1/1) | 42";
-    // htslib reads a list of sample names given as text apart at its commas.
-    QTest::newRow("column named with a comma") << vcfText(site + "\t0/0:40\t1/1:42\n", {}, "Doe\tDoe, Jane")
-                                               << "Doe, Jane" << "homozygous (1/1) | 42";
-    QByteArray v44 = vcfText(site + "\t0/1:30\n");
-    v44.replace("VCFv4.2", "VCFv4.4");
-    QTest::newRow("VCF 4.4") << v44 << QString() << "heterozygous (0/1) | 30";
-    QTest::newRow("last line without a line break") << vcfText(site + "\t0/1:30") << QString()
-                                                    << "heterozygous (0/1) | 30";
+    QTest::addColumn<QString>("headline");
+    QTest::addColumn<QString>("meanDepth");
+    QTest::addColumn<QString>("findingDepth");
+    // A file and the column the project names for the sample (none: the sample's name).
+    const auto row = [](const char* name, const QByteArray& vcf, const QString& headline, const QString& meanDepth,
+                        const QString& findingDepth, const QString& column = QString()) {
+        QTest::newRow(name) << vcf << column << headline << meanDepth << findingDepth;
+    };
+    const QByteArray finding = "chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:";
+    const QByteArray other = "chr14\t23430000\t.\tA\tG\t50\tPASS\t.\tGT:DP\t0/1:";
+    const QString found = QStringLiteral("Pathogenic variant found");
+    const QString cannot = QStringLiteral("Result cannot be reported: ");
+    row("deep enough", vcfText(finding + "40\n" + other + "30\n"), found, "35.00", "40");
+    row("shallow finding", vcfText(finding + "19\n" + other + "90\n"),
+        cannot + "findings read fewer than 20 times: 1 of 1", "54.50", "19");
+    row("finding without depth", vcfText(finding + ".\n" + other + "90\n"),
+        cannot + "findings without a read depth: 1 of 1", "90.00", "not available");
+    row("shallow file", vcfText(finding + "35\n" + other + "20\n"), cannot + "mean read depth 27.5, at least 30 needed",
+        "27.50", "35");
+    row("shallow records that are no findings", vcfText(finding + "60\n" + other + "10\n"), found, "35.00", "60");
+    // Nothing found where nothing could be seen is no negative result.
+    row("no depths, no findings", vcfText("chr14\t23430000\t.\tA\tG\t50\tPASS\t.\tGT\t0/1\n"),
+        cannot + "the file holds no read depths", "not available", QString());
+    row("no depths, a finding", vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT\t0/1\n"),
+        cannot + "the file holds no read depths", "not available", "not available");
+    row("no records", vcfText(QByteArray()), cannot + "the file holds no variant records", "not available", QString());
     // No genotype data: a no-call, so no finding.
-    QTest::newRow("FORMAT of a dot") << vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\t.\t.\n") << QString()
-                                     << QString();
+    row("FORMAT of a dot", vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\t.\t.\n"),
+        cannot + "the file holds no read depths", "not available", QString());
+
+    const QByteArray site = "chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP";
+    const QByteArray trio = vcfText(site + "\t0/0:40\t0/1:41\t1/1:42\n", {}, "MOTHER\tDR2612-01\tFATHER");
+    row("trio, the sample's own column", trio, found, "41.00", "41");
+    row("trio, the column the project names", trio, found, "42.00", "42", "FATHER");
+    // htslib reads a list of sample names given as text apart at its commas.
+    row("column named with a comma", vcfText(site + "\t0/0:40\t1/1:42\n", {}, "Doe\tDoe, Jane"), found, "42.00", "42",
+        "Doe, Jane");
+    QByteArray v44 = vcfText(site + "\t0/1:30\n");
+    row("VCF 4.4", v44.replace("VCFv4.2", "VCFv4.4"), found, "30.00", "30");
+    row("last line without a line break", vcfText(site + "\t0/1:30"), found, "30.00", "30");
 }
 
-void TestGenotyper::sampleColumnAndFormats()
+void TestGenotyper::readingAndQualityCheck()
 {
     QFETCH(QByteArray, vcf);
     QFETCH(QString, column);
-    QFETCH(QString, genotype);
+    QFETCH(QString, headline);
+    QFETCH(QString, meanDepth);
+    QFETCH(QString, findingDepth);
     SDemo demo;
     QVERIFY(demo.start(0, QStringLiteral("cardio-panel")));
     const QString path = demo.host.path(QStringLiteral("sample.vcf"));
@@ -385,10 +353,16 @@ void TestGenotyper::sampleColumnAndFormats()
     const QByteArray printed = standardError([&] { read = demo.extension.interpretateResults(); });
     QVERIFY(read);
     QVERIFY2(printed.isEmpty(), printed.constData());
-    const QStringList findings = rows(find(demo.extension.getDataSets(), "Findings"));
-    QCOMPARE(findings.size(), genotype.isEmpty() ? 0 : 1);
+    QCOMPARE(demo.extension.m_variables.value(CVariables::c_sAnalysisStatus), headline);
+    QCOMPARE(demo.extension.m_variables.value(CVariables::c_sReportable),
+             headline.startsWith(QStringLiteral("Result cannot")) ? QStringLiteral("no") : QStringLiteral("yes"));
+    const DataSets dataSets = demo.extension.getDataSets();
+    QVERIFY2(rows(find(dataSets, "Summary")).contains(QStringLiteral("Mean depth | ") + meanDepth),
+             qPrintable(rows(find(dataSets, "Summary")).join(QLatin1Char('\n'))));
+    const QStringList findings = rows(find(dataSets, "Findings"));
+    QCOMPARE(findings.size(), findingDepth.isEmpty() ? 0 : 1);
     if (!findings.isEmpty())
-        QCOMPARE(findings.first().section(QStringLiteral(" | "), 3, 4), genotype);
+        QCOMPARE(findings.first().section(QStringLiteral(" | "), 4, 4), findingDepth);
 }
 
 // Every class a panel names has a colour, light enough for dark text, and the
