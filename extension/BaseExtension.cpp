@@ -3,6 +3,7 @@
 #include "common/LocalText.h"
 #include "common/ReportDate.h"
 #include "extension/ExtensionError.h"
+#include "extension/ExtensionNames.h"
 #include "extension/report/ReportDataDlg.h"
 #include "host/config/Config.h"
 #include "host/core/Application.h"
@@ -211,9 +212,11 @@ void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
     setupReportPaths();
 
     m_pReportWidget = new NFastReport::CFastReportWidget(m_pMainWindow);
+    m_pReportWidget->setObjectName(ReportViewerName(m_sPluginName));
 
     m_pAnalysisAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/analysis.png")),
                                     QObject::tr("Analysis"), m_pMainWindow);
+    m_pAnalysisAction->setObjectName(AnalysisActionName(m_sPluginName));
     m_pAnalysisAction->setCheckable(true);
     connect(m_pAnalysisAction, &QAction::triggered, this, &CBaseExtension::analyse);
 
@@ -236,6 +239,7 @@ void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
     m_pSamplesCombo->hide();
 
     m_pTemplateMenu = new QMenu(QObject::tr("Template"), m_pMainWindow);
+    m_pTemplateMenu->setObjectName(TemplateMenuName(m_sPluginName));
 
     connect(this, &CBaseExtension::mainWindowStateChanged, m_pMainWindow, &NTarsel::CMainWindow::stateChanged);
     connect(m_pMainWindow, &NTarsel::CMainWindow::dbLoaded, this, &CBaseExtension::onDbLoaded);
@@ -454,9 +458,8 @@ void CBaseExtension::onDbLoaded()
     if (!m_pMainWindow || !m_pTemplateMenu)
         return;
     const QString locale = NCommon::FromLocal(m_pMainWindow->GetLocale());
-    QDir directory(NTarsel::CApplication::commonDataLocation());
-    if (locale.isEmpty() || !directory.cd(QStringLiteral("reports")) || !directory.cd(locale)
-        || !directory.cd(m_sPluginName.toLower()))
+    const QDir directory(TemplateFolder(NTarsel::CApplication::commonDataLocation(), locale, m_sPluginName));
+    if (locale.isEmpty() || !directory.exists())
         return;
 
     const QString lastChoice = NTarsel::CSettings::GetQSettings()->value(getTemplateKey(), QString()).toString();
@@ -509,7 +512,7 @@ void CBaseExtension::selectReportTemplate(QAction* entry)
 
 QString CBaseExtension::getTemplateKey()
 {
-    return QStringLiteral("plugins/%1/report/mru").arg(m_sPluginName);
+    return TemplateChoiceKey(m_sPluginName);
 }
 
 // ---- report variables

@@ -1,5 +1,6 @@
 #include "testkit/FakeHost.h"
 
+#include "extension/ExtensionNames.h"
 #include "host/core/Application.h"
 #include "host/core/MainWindow.h"
 #include "host/core/Profile.h"
@@ -79,7 +80,7 @@ QString CFakeHost::addTemplate(const QString& locale, const QString& plugin, con
                                const QString& reportFile, const QString& text)
 {
     const QString directory =
-        QDir(dataLocation()).filePath(QStringLiteral("reports/%1/%2/%3").arg(locale, plugin, name));
+        QDir(NTarsel::NExtension::TemplateFolder(dataLocation(), locale, plugin)).filePath(name);
     QDir().mkpath(directory);
     QFile report(QDir(directory).filePath(reportFile));
     if (report.open(QIODevice::WriteOnly))

@@ -1,6 +1,7 @@
 #include "testkit/Lifecycle.h"
 
 #include "extension/ExtensionFactory.h"
+#include "extension/ExtensionNames.h"
 #include "extension/IExtension.h"
 #include "host/core/MainWindow.h"
 #include "host/core/Profile.h"
@@ -455,8 +456,7 @@ void CLifecycleRun::prepareTemplates()
     if (m_sPluginName.isEmpty())
         return;
     m_host.window()->SetLocale(m_options.locale.toLocal8Bit().toStdString());
-    const QDir folder(QDir(m_host.dataLocation())
-                          .filePath(QStringLiteral("reports/%1/%2").arg(m_options.locale, m_sPluginName)));
+    const QDir folder(NTarsel::NExtension::TemplateFolder(m_host.dataLocation(), m_options.locale, m_sPluginName));
     if (!folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty())
         return;
     for (const QString& name : m_options.templates)

@@ -4,6 +4,7 @@
 #include "common/OutputFile.h"
 #include "common/SaveFile.h"
 #include "extension/BaseExtension.h"
+#include "extension/ExtensionNames.h"
 #include "extension/IExtension.h"
 #include "extension/Variables.h"
 #include "host/core/Application.h"
@@ -412,30 +413,31 @@ bool CDemoHost::Prepare(const SDemoOptions& options, QStringList* errors, int* s
     }
     setProjectInPlugins();
 
-    if (!options.templateName.isEmpty()) {
-        const QDir templates(templateRoot(options.locale));
-        if (!templates.exists(options.templateName)) {
-            errors->append(QObject::tr("No template %1 for %2 in %3; there are: %4")
-                               .arg(options.templateName, m_pPlugin->name, options.locale,
-                                    templates.entryList(QDir::Dirs | QDir::NoDotAndDotDot).join(QStringLiteral(", "))));
-            return false;
-        }
-        NTarsel::CSettings::GetQSettings()->setValue(QStringLiteral("plugins/%1/report/mru").arg(m_pPlugin->name),
-                                                     options.templateName);
-    }
-
     const QStringList databases = databasesOf(*m_pPlugin);
     const QString database = options.database.isEmpty() ? databases.value(0) : options.database;
     if (!selectDatabase(database, &error)) {
         errors->append(error);
         return false;
     }
+    // A template is chosen as a user chooses it: through the plug-in's Template menu.
+    if (!options.templateName.isEmpty()) {
+        const auto* menu = m_pWindow->findChild<QMenu*>(NTarsel::NExtension::TemplateMenuName(m_pPlugin->name));
+        QStringList names;
+        QAction* chosen = nullptr;
+        for (QAction* entry : menu ? menu->actions() : QList<QAction*>()) {
+            names.append(entry->text());
+            if (entry->text() == options.templateName)
+                chosen = entry;
+        }
+        if (!chosen) {
+            errors->append(QObject::tr("No template %1 for %2 in %3; there are: %4")
+                               .arg(options.templateName, m_pPlugin->name, options.locale,
+                                    names.join(QStringLiteral(", "))));
+            return false;
+        }
+        guarded(*m_pPlugin, "Template", [&] { chosen->trigger(); });
+    }
     return true;
-}
-
-QString CDemoHost::templateRoot(const QString& locale) const
-{
-    return QDir(m_sDataDir).filePath(QStringLiteral("reports/%1/%2").arg(locale, m_pPlugin->name.toLower()));
 }
 
 bool CDemoHost::checkVariableNames(const SDemoOptions& options, QString* error) const
@@ -444,7 +446,7 @@ bool CDemoHost::checkVariableNames(const SDemoOptions& options, QString* error) 
         return true;
     // A plug-in's own names are those its templates declare.
     NTarsel::NTemplateCheck::CTemplateNames declared;
-    const QDir root(templateRoot(options.locale));
+    const QDir root(NTarsel::NExtension::TemplateFolder(m_sDataDir, options.locale, m_pPlugin->name));
     QString problem;
     if (root.exists(NTarsel::NTemplateCheck::CTemplateNames::c_sFileName))
         declared.AddFile(root.filePath(NTarsel::NTemplateCheck::CTemplateNames::c_sFileName), &problem);
@@ -479,18 +481,13 @@ bool CDemoHost::checkVariableNames(const SDemoOptions& options, QString* error) 
 void CDemoHost::installExtensions()
 {
     for (std::unique_ptr<SLoadedExtension>& plugin : m_plugins) {
-        const QList<QAction*> before = m_pAnalysisToolBar->actions();
         guarded(*plugin, "Install", [&] { plugin->extension->Install(m_pWindow.get()); });
         guarded(*plugin, "CreateProfile", [&] {
             NTarsel::CSettings::GetProfileManager()->AddProfile(plugin->extension->CreateProfile());
         });
-        // The action a plug-in puts on the analysis toolbar is how the host starts it.
-        if (plugin.get() == m_pPlugin) {
-            for (QAction* action : m_pAnalysisToolBar->actions()) {
-                if (!before.contains(action))
-                    m_pAnalysisAction = action;
-            }
-        }
+        // The plug-in's Analysis action is how the host starts it.
+        if (plugin.get() == m_pPlugin)
+            m_pAnalysisAction = m_pWindow->findChild<QAction*>(NTarsel::NExtension::AnalysisActionName(plugin->name));
         for (const QString& database : databasesOf(*plugin)) {
             if (m_pDatabaseCombo->findText(database) < 0)
                 m_pDatabaseCombo->addItem(database);
@@ -594,9 +591,16 @@ bool CDemoHost::LeaveAnalysis()
     return m_pWindow->GetState() == NTarsel::MainWindowStateNormal;
 }
 
+NFastReport::CFastReportWidget* CDemoHost::reportViewer() const
+{
+    return m_pPlugin ? m_pWindow->findChild<NFastReport::CFastReportWidget*>(
+                           NTarsel::NExtension::ReportViewerName(m_pPlugin->name))
+                     : nullptr;
+}
+
 bool CDemoHost::WritePdf(const QString& path, bool archive, QString* error)
 {
-    auto* viewer = qobject_cast<NFastReport::CFastReportWidget*>(m_pWindow->centralWidget());
+    auto* viewer = reportViewer();
     if (!viewer || !viewer->HasReport()) {
         *error = viewer && !viewer->LastError().isEmpty()
                      ? QObject::tr("The report could not be rendered: %1").arg(viewer->LastError())
@@ -718,7 +722,7 @@ CDemoHost::SOutcome CDemoHost::writeReport(const SPlannedReport& report, bool ar
     out.flush();
     outcome.sha256 = sha256Of(report.target);
 
-    const auto* viewer = qobject_cast<NFastReport::CFastReportWidget*>(m_pWindow->centralWidget());
+    const auto* viewer = reportViewer();
     const QMap<QString, QString> variables = viewer ? viewer->GetVariables() : QMap<QString, QString>();
     if (variables.value(NTarsel::NExtension::CVariables::c_sReportable) == QLatin1String("no")) {
         outcome.status = DemoExitNotReportable;

@@ -26,6 +26,9 @@ class QTreeWidget;
 namespace NDna {
 class CProject;
 }
+namespace NFastReport {
+class CFastReportWidget;
+}
 
 namespace NTarsel {
 class CMainWindow;
@@ -78,8 +81,8 @@ private:
     struct SOutcome;
 
     void buildWindow();
-    // The folder of the plug-in's templates for locale.
-    QString templateRoot(const QString& locale) const;
+    // The selected plug-in's report viewer, found by its object name.
+    NFastReport::CFastReportWidget* reportViewer() const;
     // Refuses --set names that are no report variable; false with error.
     bool checkVariableNames(const SDemoOptions& options, QString* error) const;
     // The files a run reads: the project, the samples' data, the plug-in's variables

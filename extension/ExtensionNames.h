@@ -1,0 +1,35 @@
+#pragma once
+
+#include "extension/ExtensionExport.h"
+
+#include <QString>
+
+namespace NTarsel {
+namespace NExtension {
+
+/// @file
+/// The names a plug-in's parts are found by: its template folder, the settings key of
+/// its template choice, and the object names of what it puts into the main window.
+/// The base library uses them; hosts and tests find a plug-in's parts through them.
+
+/// The folder that holds a plug-in's report templates for one language, one subfolder
+/// per template: "reports/<locale>/<plug-in name in lower case>" below dataLocation
+/// (the host's common data location).
+TARSEL_EXTENSION_EXPORT QString TemplateFolder(const QString& dataLocation, const QString& locale,
+                                               const QString& pluginName);
+
+/// The settings key under which the plug-in's template choice is remembered:
+/// "plugins/<plug-in name>/report/mru".
+TARSEL_EXTENSION_EXPORT QString TemplateChoiceKey(const QString& pluginName);
+
+/// The object name of the plug-in's Analysis action: "<plug-in name>AnalysisAction".
+TARSEL_EXTENSION_EXPORT QString AnalysisActionName(const QString& pluginName);
+
+/// The object name of the plug-in's Template menu: "<plug-in name>TemplateMenu".
+TARSEL_EXTENSION_EXPORT QString TemplateMenuName(const QString& pluginName);
+
+/// The object name of the plug-in's report viewer: "<plug-in name>ReportViewer".
+TARSEL_EXTENSION_EXPORT QString ReportViewerName(const QString& pluginName);
+
+} // namespace NExtension
+} // namespace NTarsel
