@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/log/RecordingLogger.h"
+#include "testkit/RecordingLogger.h"
 #include "testkit/TestKitExport.h"
 
 #include <QString>

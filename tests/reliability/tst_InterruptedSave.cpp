@@ -1,6 +1,6 @@
 #include "host/dna/Project.h"
 #include "host/log/Logger.h"
-#include "host/log/RecordingLogger.h"
+#include "testkit/RecordingLogger.h"
 #include "host/report/FastReportWidget.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/HostFiles.h"

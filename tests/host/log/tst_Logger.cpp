@@ -1,5 +1,5 @@
 #include "host/log/Logger.h"
-#include "host/log/RecordingLogger.h"
+#include "testkit/RecordingLogger.h"
 #include "host/log/StreamLogger.h"
 #include "tests/support/HostFiles.h"
 

@@ -1,5 +1,5 @@
 #include "host/log/Logger.h"
-#include "host/log/RecordingLogger.h"
+#include "testkit/RecordingLogger.h"
 #include "host/report/CellText.h"
 #include "tests/host/report/ReportTestSupport.h"
 #include "tests/support/FileSizeLimit.h"

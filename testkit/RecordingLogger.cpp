@@ -1,4 +1,4 @@
-#include "host/log/RecordingLogger.h"
+#include "testkit/RecordingLogger.h"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/log/Logger.h"
+#include "testkit/TestKitExport.h"
 
 #include <mutex>
 #include <string>
@@ -17,9 +18,9 @@ struct SLogEntry
     int line = 0;
 };
 
-// Keeps every entry in memory, in the order received: the logger of tests and of
-// hosts that show recent messages to the user.
-class TARSEL_LOG_EXPORT CRecordingLogger : public ILogger
+// Keeps every entry in memory, in the order received: the logger of tests, part of
+// the test kit so that plug-in authors can read what their plug-in logged.
+class TARSEL_TESTKIT_EXPORT CRecordingLogger : public ILogger
 {
 public:
     CRecordingLogger();
