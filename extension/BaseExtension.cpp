@@ -1,11 +1,14 @@
 #include "extension/BaseExtension.h"
 
+#include "common/Guarded.h"
 #include "common/LocalText.h"
 #include "common/ReportDate.h"
+#include "extension/AnalysisBars.h"
 #include "extension/ExtensionError.h"
 #include "extension/ExtensionNames.h"
+#include "extension/TemplateCatalogue.h"
+#include "extension/VariablesFile.h"
 #include "extension/report/ReportDataDlg.h"
-#include "host/config/Config.h"
 #include "host/core/Application.h"
 #include "host/core/MainWindow.h"
 #include "host/core/Profile.h"
@@ -22,15 +25,12 @@
 #include <QActionGroup>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDate>
 #include <QDir>
-#include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
 #include <QToolBar>
-#include <QWidgetAction>
 
 #include <boost/format.hpp>
 
@@ -59,58 +59,6 @@ QString variablesFilePath(const QString& configFile)
     return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(configFile);
 }
 
-// The variables carried from one project to the next, in the order they are written.
-QStringList persistedVariables()
-{
-    QStringList names{CVariables::c_sPhysician, CVariables::c_sOrganizationName, CVariables::c_sOrganizationAddress,
-                      CVariables::c_sOrganizationPhone};
-    for (int index = 0; index < CVariables::c_nSampleTypeHistorySize; ++index)
-        names.append(CVariables::sampleTypeHistory(index));
-    return names;
-}
-
-const QLatin1String c_sSelectorActionName("AnalyseSamplesSelector");
-
-// The sample selector joins every analysis toolbar through one widget action that
-// belongs to the main window, as the selector does. A widget action deletes its
-// widget when it dies, so one made per toolbar would take the selector with it
-// once that toolbar goes.
-QWidgetAction* selectorAction(QMainWindow* window, QComboBox* selector)
-{
-    auto* action = window->findChild<QWidgetAction*>(c_sSelectorActionName, Qt::FindDirectChildrenOnly);
-    if (!action) {
-        action = new QWidgetAction(window);
-        action->setObjectName(c_sSelectorActionName);
-        action->setDefaultWidget(selector);
-        // Taking the widget leaves it without a parent; until a toolbar asks for it,
-        // it stays with the window.
-        selector->setParent(window);
-    }
-    action->setVisible(true);
-    return action;
-}
-
-// Each entry into analysis mode builds a new toolbar and Report menu; the ones of the
-// entry before were only detached on leaving. They go now, so that entering and
-// leaving many times does not pile up widgets. The selector is taken out first.
-void releaseDetachedBars(QMainWindow* window, QToolBar* toolBar, QMenu* menu, QComboBox* selector)
-{
-    // Only what still lives in the window is ours to remove; the host may have taken it away.
-    if (!window->findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly).contains(toolBar))
-        toolBar = nullptr;
-    if (!window->menuBar()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly).contains(menu))
-        menu = nullptr;
-    if (toolBar) {
-        if (auto* action = window->findChild<QWidgetAction*>(c_sSelectorActionName, Qt::FindDirectChildrenOnly)) {
-            toolBar->removeAction(action);
-            if (selector && selector->parent() == toolBar)
-                selector->setParent(window);
-        }
-        delete toolBar;
-    }
-    delete menu;
-}
-
 } // namespace
 
 // The message is built only when there is a logger to take it; the entry carries
@@ -128,13 +76,12 @@ namespace {
 template <class Operation>
 void runGuarded(Operation operation)
 {
-    try {
-        operation();
-    } catch (const std::exception& error) {
-        EXTENSION_LOG(c_nErrorLevel, (boost::format("Error: %s") % error.what()).str());
-    } catch (...) {
-        EXTENSION_LOG(c_nErrorLevel, std::string("Unknown error"));
-    }
+    NCommon::RunGuarded(operation, [](const char* what) {
+        if (what)
+            EXTENSION_LOG(c_nErrorLevel, (boost::format("Error: %s") % what).str());
+        else
+            EXTENSION_LOG(c_nErrorLevel, std::string("Unknown error"));
+    });
 }
 
 } // namespace
@@ -268,8 +215,6 @@ void CBaseExtension::EnterAnalyse()
         if (!m_pMainWindow)
             throw XExtensionError("Analysis mode needs the main window given to Install", ExtensionErrorNotInstalled);
 
-        // The toolbar and menu of an earlier entry were only detached on leaving.
-        const bool previousBarsDetached = !m_bAnalyseMode;
         m_bAnalyseMode = true;
         setupDrugResistanceValues();
         m_pMainWindow->SwitchToState(NTarsel::MainWindowStateAnalysis);
@@ -286,31 +231,13 @@ void CBaseExtension::EnterAnalyse()
             m_pMainProfile->Unbind();
         }
 
-        if (previousBarsDetached)
-            releaseDetachedBars(m_pMainWindow, m_pAnalyseToolBar, m_pReportMenu, m_pSamplesCombo);
-        m_pAnalyseToolBar = m_pMainWindow->addToolBar(QObject::tr("Analyse"));
-        m_pAnalyseToolBar->setObjectName(QLatin1String(analysisToolbarName));
-        m_pAnalyseToolBar->setToolButtonStyle(buttonStyle);
-        m_pAnalyseToolBar->addAction(m_pAnalysisAction);
-        m_pAnalyseToolBar->addSeparator();
-        m_pAnalyseToolBar->addAction(m_pBlankDataAction);
-        m_pAnalyseToolBar->addAction(m_pSaveAsPdfAction);
-        m_pAnalyseToolBar->addAction(m_pPrintReportAction);
-        if (m_pSamplesCombo->count() > 1) {
-            m_pSamplesCombo->show();
-            m_pAnalyseToolBar->addSeparator();
-            m_pAnalyseToolBar->addAction(selectorAction(m_pMainWindow, m_pSamplesCombo));
-        }
-
-        m_pReportMenu = m_pMainWindow->menuBar()->addMenu(QObject::tr("Report"));
-        if (!m_pTemplateMenu->isEmpty()) {
-            m_pReportMenu->addMenu(m_pTemplateMenu);
-            m_pReportMenu->addSeparator();
-        }
-        m_pReportMenu->addAction(m_pBlankDataAction);
-        m_pReportMenu->addAction(m_pSaveAsPdfAction);
-        m_pReportMenu->addAction(m_pPrintReportAction);
-        m_pReportMenu->addAction(m_pAnalysisAction);
+        const CAnalysisBars::SActions actions{m_pAnalysisAction, m_pBlankDataAction, m_pSaveAsPdfAction,
+                                              m_pPrintReportAction};
+        // The toolbar and menu of an earlier entry stay detached, owned by the window.
+        m_pAnalyseToolBar = CAnalysisBars::AddToolBar(m_pMainWindow, analysisToolbarName, buttonStyle, actions);
+        if (m_pSamplesCombo->count() > 1)
+            CAnalysisBars::AddSelector(m_pMainWindow, m_pAnalyseToolBar, m_pSamplesCombo);
+        m_pReportMenu = CAnalysisBars::AddReportMenu(m_pMainWindow->menuBar(), m_pTemplateMenu, actions);
 
         configureProfile();
         UpdateActions();
@@ -458,46 +385,17 @@ void CBaseExtension::onDbLoaded()
     if (!m_pMainWindow || !m_pTemplateMenu)
         return;
     const QString locale = NCommon::FromLocal(m_pMainWindow->GetLocale());
-    const QDir directory(TemplateFolder(NTarsel::CApplication::commonDataLocation(), locale, m_sPluginName));
-    if (locale.isEmpty() || !directory.exists())
+    if (locale.isEmpty())
         return;
-
-    const QString lastChoice = NTarsel::CSettings::GetQSettings()->value(getTemplateKey(), QString()).toString();
-    const QFileInfoList templates =
-        directory.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList templates = CTemplateCatalogue::List(
+        TemplateFolder(NTarsel::CApplication::commonDataLocation(), locale, m_sPluginName));
     if (templates.isEmpty())
         return;
-
-    // A new build replaces the entries of the database chosen before.
-    QList<QActionGroup*> previousGroups;
-    for (QAction* entry : m_pTemplateMenu->actions()) {
-        if (entry->actionGroup() && entry->actionGroup()->parent() == this
-            && !previousGroups.contains(entry->actionGroup()))
-            previousGroups.append(entry->actionGroup());
+    const QString lastChoice = NTarsel::CSettings::GetQSettings()->value(getTemplateKey(), QString()).toString();
+    if (QActionGroup* group = CTemplateCatalogue::Fill(m_pTemplateMenu, this, templates, lastChoice)) {
+        connect(group, &QActionGroup::triggered, this, &CBaseExtension::selectReportTemplate);
+        selectReportTemplate(group->checkedAction());
     }
-    for (QActionGroup* group : previousGroups) {
-        for (QAction* entry : group->actions()) {
-            m_pTemplateMenu->removeAction(entry);
-            delete entry;
-        }
-        delete group;
-    }
-
-    auto* group = new QActionGroup(this);
-    group->setExclusive(true);
-    connect(group, &QActionGroup::triggered, this, &CBaseExtension::selectReportTemplate);
-    for (const QFileInfo& info : templates) {
-        auto* entry = new QAction(info.fileName(), this);
-        entry->setData(info.absoluteFilePath());
-        entry->setCheckable(true);
-        group->addAction(entry);
-        if (entry->text() == lastChoice)
-            entry->setChecked(true);
-    }
-    if (!group->checkedAction())
-        group->actions().first()->setChecked(true);
-    m_pTemplateMenu->addActions(group->actions());
-    selectReportTemplate(group->checkedAction());
 }
 
 void CBaseExtension::selectReportTemplate(QAction* entry)
@@ -519,47 +417,23 @@ QString CBaseExtension::getTemplateKey()
 
 void CBaseExtension::setupVariableMap()
 {
-    for (const QString* name :
-         {&CVariables::c_sComment, &CVariables::c_sPhysician, &CVariables::c_sNumberOfSample,
-          &CVariables::c_sSampleDate, &CVariables::c_sSampleType, &CVariables::c_sPatientID,
-          &CVariables::c_sCaseRecordNum, &CVariables::c_sPatientFIO, &CVariables::c_sPatientBirthday,
-          &CVariables::c_sPatientSex, &CVariables::c_sClinicName, &CVariables::c_sClinicDepartment,
-          &CVariables::c_sAnalysisStatus, &CVariables::c_sOrganizationName, &CVariables::c_sOrganizationAddress,
-          &CVariables::c_sOrganizationPhone, &CVariables::c_sDate})
-        m_variables[*name] = QString();
+    const QStringList names = CVariables::names();
+    // The sample type history closes the list; it is the data dialog's, not reset here.
+    for (int index = 0; index < names.size() - CVariables::c_nSampleTypeHistorySize; ++index)
+        m_variables[names.at(index)] = QString();
     m_variables[CVariables::c_sProjectPath] = getProjectPath();
 }
 
 void CBaseExtension::loadVariables()
 {
-    const QByteArray path = variablesFilePath(m_sConfigFile).toLocal8Bit();
-    const boost::shared_ptr<NConfig::Config> config(
-        NConfig::ConfCreate(path.constData(), NConfig::ConfOpenRead, NConfig::ConfNamePath), NConfig::ConfRelease);
-    if (!config)
-        return;
-    const unsigned int count = config->GetEntryCount("");
-    for (unsigned int index = 0; index < count; ++index) {
-        NConfig::IConfigEntry* entry = config->GetEntry("", static_cast<int>(index));
-        const char* value = entry->GetValue("");
-        if (!value)
-            continue;
-        m_variables[QString::fromLatin1(entry->GetName("", -1))] = QString::fromLocal8Bit(value);
-    }
+    CVariablesFile::Load(variablesFilePath(m_sConfigFile), m_variables);
 }
 
 void CBaseExtension::saveVariables()
 {
-    const QByteArray path = variablesFilePath(m_sConfigFile).toLocal8Bit();
-    const boost::shared_ptr<NConfig::Config> config(
-        NConfig::ConfCreate(path.constData(), NConfig::ConfOpenWrite, NConfig::ConfNamePath), NConfig::ConfRelease);
-    if (!config)
-        return;
-    for (const QString& name : persistedVariables()) {
-        const QByteArray value = m_variables.value(name).toLocal8Bit();
-        config->SetValue(value.constData(), name.toLocal8Bit().constData());
-    }
-    if (!config->Save())
-        EXTENSION_LOG(c_nErrorLevel, (boost::format("Cannot save report variables: %s") % config->GetLastError()).str());
+    std::string error;
+    if (CVariablesFile::Save(variablesFilePath(m_sConfigFile), m_variables, error) == CVariablesFile::NotWritten)
+        EXTENSION_LOG(c_nErrorLevel, (boost::format("Cannot save report variables: %s") % error).str());
 }
 
 void CBaseExtension::variablesFromProject()

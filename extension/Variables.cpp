@@ -44,5 +44,13 @@ QStringList CVariables::names()
     return result;
 }
 
+QStringList CVariables::persistedNames()
+{
+    QStringList result{c_sPhysician, c_sOrganizationName, c_sOrganizationAddress, c_sOrganizationPhone};
+    for (int index = 0; index < c_nSampleTypeHistorySize; ++index)
+        result << sampleTypeHistory(index);
+    return result;
+}
+
 } // namespace NExtension
 } // namespace NTarsel

@@ -68,6 +68,9 @@ public:
     static QString sampleTypeHistory(int index);
     /// Every name above and the ten history names, in the order of this class.
     static QStringList names();
+    /// The 14 names that the variables file keeps, in the order they are written:
+    /// the physician, the organisation's name, address and phone, then the history.
+    static QStringList persistedNames();
 
     /// "Reportable": set by a plug-in's analysis to "yes" when its result may be
     /// reported as it stands, or to "no" when the data cannot support a result (too

@@ -50,7 +50,8 @@ struct TARSEL_TESTKIT_EXPORT SLifecycleOptions
     // Whether the project of several samples must enter analysis mode; a plug-in
     // that cannot analyse these samples may only refuse, leaving the window as it was.
     bool requireAnalysis = true;
-    // Objects allowed to pile up between the second and the last cycle.
+    // Objects allowed to pile up between the second and the last cycle, besides the
+    // analysis toolbar and Report menu that each entry adds and leaving detaches.
     int objectTolerance = 0;
 };
 

@@ -1,12 +1,8 @@
 #include "host/core/MainWindow.h"
 
 #include <QChildEvent>
+#include <QComboBox>
 #include <QDockWidget>
-#include <QMenuBar>
-#include <QRubberBand>
-#include <QStatusBar>
-#include <QTabBar>
-#include <QToolBar>
 
 namespace NTarsel {
 
@@ -94,9 +90,15 @@ void CMainWindow::SetControlsAccess(bool access)
     m_bControlsAccess = access;
 }
 
+// A plug-in creates its sample selector as a child of the window, and it stays a
+// direct child until an analysis toolbar first takes it in. Filling it before that
+// shows it, and a direct child that no area of the window manages would sit over the
+// window's top left corner; such a combo box is moved out of sight instead. Nothing
+// else is touched: the window's own areas place every other child.
 bool CMainWindow::event(QEvent* event)
 {
     if (event->type() == QEvent::ChildAdded) {
+        // Only the QWidget part exists yet, so the type is looked at when it is shown.
         QObject* child = static_cast<QChildEvent*>(event)->child();
         if (child->isWidgetType())
             child->installEventFilter(this);
@@ -106,21 +108,17 @@ bool CMainWindow::event(QEvent* event)
 
 bool CMainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+    if (event->type() == QEvent::Show && isWaitingSelector(watched)) {
         auto* widget = static_cast<QWidget*>(watched);
-        if (isLooseChild(widget))
-            widget->move(-widget->width() - 1, -widget->height() - 1);
+        widget->move(-widget->width() - 1, -widget->height() - 1);
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool CMainWindow::isLooseChild(const QWidget* widget) const
+bool CMainWindow::isWaitingSelector(const QObject* object) const
 {
-    return widget->parentWidget() == this && !widget->isWindow() && widget != centralWidget()
-           && widget != menuWidget() && !qobject_cast<const QToolBar*>(widget)
-           && !qobject_cast<const QDockWidget*>(widget) && !qobject_cast<const QStatusBar*>(widget)
-           && !qobject_cast<const QMenuBar*>(widget) && !qobject_cast<const QTabBar*>(widget)
-           && !qobject_cast<const QRubberBand*>(widget) && !widget->objectName().startsWith(QLatin1String("qt_"));
+    const auto* selector = qobject_cast<const QComboBox*>(object);
+    return selector && selector->parentWidget() == this && !selector->isWindow();
 }
 
 const std::string& CMainWindow::GetLocale() const

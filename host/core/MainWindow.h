@@ -69,8 +69,8 @@ signals:
     void dbLoaded();
 
 private:
-    // A direct child widget that none of the window's areas manages.
-    bool isLooseChild(const QWidget* widget) const;
+    // A plug-in's sample selector, a direct child until a toolbar takes it in.
+    bool isWaitingSelector(const QObject* object) const;
 
     struct SDock
     {

@@ -73,7 +73,7 @@ private slots:
         QSignalSpy stateChanged(host.window(), &NTarsel::CMainWindow::stateChanged);
         QSignalSpy cleared(extension.m_pReportWidget, &NFastReport::CFastReportWidget::reportCleared);
         const QStringList before = WindowView(host);
-        int objectsAfterSecondCycle = 0;
+        int objectsBefore = 0;
         for (int cycle = 1; cycle <= 3; ++cycle) {
             extension.m_pAnalysisAction->trigger();
             QVERIFY(extension.m_bAnalyseMode && extension.m_pAnalysisAction->isChecked());
@@ -96,13 +96,17 @@ private slots:
             QCOMPARE(WindowView(host), before);
             QVERIFY(extension.m_pReportWidget->isHidden() && stateChanged.count() == 2 * cycle && cleared.count() == cycle);
             QCOMPARE(QString::fromStdString(project->GetReportVariables().at("Comment")), QStringLiteral("written in cycle %1").arg(cycle));
-            // Nothing piles up from the second cycle on (toolbars delete the buttons of
-            // removed actions later; let them).
+            // Leaving detaches the toolbar and the menu and deletes nothing: each cycle
+            // leaves exactly those two behind, alive, out of the window's areas (buttons
+            // of removed actions go later; let them).
+            QVERIFY(toolBar->parent() == host.window() && host.window()->toolBarArea(toolBar) == Qt::NoToolBarArea);
+            QVERIFY(extension.m_pReportMenu->parent() == host.window()->menuBar());
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             const int objects = host.window()->findChildren<QObject*>().size();
-            if (cycle == 2)
-                objectsAfterSecondCycle = objects;
-            QVERIFY2(cycle < 2 || objects == objectsAfterSecondCycle, qPrintable(QString::number(objects)));
+            const int detached = 2 + toolBar->findChildren<QObject*>().size()
+                                 + extension.m_pReportMenu->findChildren<QObject*>().size();
+            QVERIFY2(cycle < 3 || objects == objectsBefore + detached, qPrintable(QString::number(objects - objectsBefore)));
+            objectsBefore = objects;
         }
         QVERIFY(host.logger().Contains("Enter analyse mode...", 3) && host.logger().Contains("Exit analyse mode...", 3));
 
@@ -139,7 +143,20 @@ private slots:
             QTRY_VERIFY(extension.m_pSamplesCombo->isVisible());
             QCOMPARE(extension.m_pSamplesCombo->count(), 2);
             extension.ExitAnalyse();
+            QCOMPARE(extension.m_pSamplesCombo->parentWidget(), static_cast<QWidget*>(extension.m_pAnalyseToolBar));
         }
+        // With one sample the selector stays in the detached toolbar, out of sight; with
+        // two again it moves on into the new one.
+        QToolBar* detached = extension.m_pAnalyseToolBar;
+        extension.SetProject(CTestHost::project({QStringLiteral("only")}));
+        extension.EnterAnalyse();
+        QVERIFY(extension.m_pSamplesCombo->parentWidget() == detached && !extension.m_pSamplesCombo->isVisible());
+        extension.ExitAnalyse();
+        extension.SetProject(CTestHost::project({QStringLiteral("first"), QStringLiteral("second")}));
+        extension.EnterAnalyse();
+        QVERIFY(extension.m_pAnalyseToolBar != detached && detached->actions().size() == 6);
+        QTRY_VERIFY(extension.m_pSamplesCombo->isVisible());
+        QCOMPARE(extension.m_pSamplesCombo->parentWidget(), static_cast<QWidget*>(extension.m_pAnalyseToolBar));
     }
 
     void failedInterpretationLeavesEverythingUntouched()

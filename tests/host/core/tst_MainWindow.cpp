@@ -99,7 +99,7 @@ private slots:
         QVERIFY(window.isWindowModified() && window.windowTitle().contains(QLatin1String("[*]")));
     }
 
-    void looseChildShownBeforePlacingStaysOutOfSight()
+    void selectorShownBeforeAnyToolbarStaysOutOfSight()
     {
         NTarsel::CMainWindow window;
         window.resize(800, 600);

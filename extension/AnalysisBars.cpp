@@ -1,0 +1,71 @@
+#include "extension/AnalysisBars.h"
+
+#include <QComboBox>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QWidgetAction>
+
+namespace NTarsel {
+namespace NExtension {
+
+namespace {
+
+const QLatin1String c_sSelectorActionName("AnalyseSamplesSelector");
+
+} // namespace
+
+QToolBar* CAnalysisBars::AddToolBar(QMainWindow* window, const char* objectName, Qt::ToolButtonStyle style,
+                                    const SActions& actions)
+{
+    QToolBar* toolBar = window->addToolBar(QObject::tr("Analyse"));
+    toolBar->setObjectName(QLatin1String(objectName));
+    toolBar->setToolButtonStyle(style);
+    toolBar->addAction(actions.analysis);
+    toolBar->addSeparator();
+    toolBar->addAction(actions.blankData);
+    toolBar->addAction(actions.saveAsPdf);
+    toolBar->addAction(actions.printReport);
+    return toolBar;
+}
+
+void CAnalysisBars::AddSelector(QMainWindow* window, QToolBar* toolBar, QComboBox* selector)
+{
+    // A widget action deletes its widget when it dies, so one made per toolbar would
+    // take the selector with it; and it lends its widget to one toolbar at a time, so
+    // the toolbar of an earlier entry, detached but alive, gives it back first.
+    auto* action = window->findChild<QWidgetAction*>(c_sSelectorActionName, Qt::FindDirectChildrenOnly);
+    if (!action) {
+        action = new QWidgetAction(window);
+        action->setObjectName(c_sSelectorActionName);
+        action->setDefaultWidget(selector);
+        // Taking the widget leaves it without a parent; until a toolbar asks for it,
+        // it stays with the window.
+        selector->setParent(window);
+    }
+    for (QWidget* holder : action->associatedWidgets()) {
+        if (holder != toolBar)
+            holder->removeAction(action);
+    }
+    selector->show();
+    toolBar->addSeparator();
+    toolBar->addAction(action);
+}
+
+QMenu* CAnalysisBars::AddReportMenu(QMenuBar* menuBar, QMenu* templateMenu, const SActions& actions)
+{
+    QMenu* menu = menuBar->addMenu(QObject::tr("Report"));
+    if (!templateMenu->isEmpty()) {
+        menu->addMenu(templateMenu);
+        menu->addSeparator();
+    }
+    menu->addAction(actions.blankData);
+    menu->addAction(actions.saveAsPdf);
+    menu->addAction(actions.printReport);
+    menu->addAction(actions.analysis);
+    return menu;
+}
+
+} // namespace NExtension
+} // namespace NTarsel

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "extension/ExtensionExport.h"
+
+#include <Qt>
+
+class QAction;
+class QComboBox;
+class QMainWindow;
+class QMenu;
+class QMenuBar;
+class QToolBar;
+
+namespace NTarsel {
+namespace NExtension {
+
+/// The analysis toolbar and the Report menu that each entry into analysis mode adds
+/// to the main window. Internal to the base library: CBaseExtension passes in its
+/// actions and keeps the pointers it is given back. What is built belongs to the
+/// window (the toolbar) and its menu bar (the menu); leaving analysis mode only
+/// detaches them.
+class TARSEL_EXTENSION_EXPORT CAnalysisBars
+{
+public:
+    /// The four actions of analysis mode, none of them owned here.
+    struct SActions
+    {
+        QAction* analysis;
+        QAction* blankData;
+        QAction* saveAsPdf;
+        QAction* printReport;
+    };
+
+    /// Adds the toolbar "Analyse" (object name objectName) to window with the given
+    /// button style: "Analysis", a separator, "Blank data", "Save as PDF", "Print report".
+    static QToolBar* AddToolBar(QMainWindow* window, const char* objectName, Qt::ToolButtonStyle style,
+                                const SActions& actions);
+
+    /// Shows selector at the end of toolBar after a separator, taking it out of the
+    /// toolbar that held it before. The selector joins every toolbar through one widget
+    /// action owned by window, as the selector itself is.
+    static void AddSelector(QMainWindow* window, QToolBar* toolBar, QComboBox* selector);
+
+    /// Adds the menu "Report" to menuBar: the Template submenu and a separator when
+    /// templateMenu has entries, then "Blank data", "Save as PDF", "Print report",
+    /// "Analysis".
+    static QMenu* AddReportMenu(QMenuBar* menuBar, QMenu* templateMenu, const SActions& actions);
+};
+
+} // namespace NExtension
+} // namespace NTarsel

@@ -1,0 +1,54 @@
+#include "extension/VariablesFile.h"
+
+#include "host/config/Config.h"
+
+#include <boost/shared_ptr.hpp>
+
+namespace NTarsel {
+namespace NExtension {
+
+namespace {
+
+boost::shared_ptr<NConfig::Config> openFile(const QString& path, NConfig::ConfCreateFlag flag)
+{
+    const QByteArray localPath = path.toLocal8Bit();
+    return boost::shared_ptr<NConfig::Config>(NConfig::ConfCreate(localPath.constData(), flag, NConfig::ConfNamePath),
+                                              NConfig::ConfRelease);
+}
+
+} // namespace
+
+bool CVariablesFile::Load(const QString& path, VariableMap& variables)
+{
+    const boost::shared_ptr<NConfig::Config> config = openFile(path, NConfig::ConfOpenRead);
+    if (!config)
+        return false;
+    const unsigned int count = config->GetEntryCount("");
+    for (unsigned int index = 0; index < count; ++index) {
+        NConfig::IConfigEntry* entry = config->GetEntry("", static_cast<int>(index));
+        if (const char* value = entry->GetValue(""))
+            variables[QString::fromLatin1(entry->GetName("", -1))] = QString::fromLocal8Bit(value);
+    }
+    return true;
+}
+
+CVariablesFile::ESaveResult CVariablesFile::Save(const QString& path, const VariableMap& variables,
+                                                 std::string& error)
+{
+    const boost::shared_ptr<NConfig::Config> config = openFile(path, NConfig::ConfOpenWrite);
+    if (!config) {
+        error = NConfig::ConfLastError();
+        return NotOpened;
+    }
+    for (const QString& name : CVariables::persistedNames()) {
+        const QByteArray value = variables.value(name).toLocal8Bit();
+        config->SetValue(value.constData(), name.toLocal8Bit().constData());
+    }
+    if (config->Save())
+        return Saved;
+    error = config->GetLastError();
+    return NotWritten;
+}
+
+} // namespace NExtension
+} // namespace NTarsel

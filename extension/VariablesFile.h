@@ -1,0 +1,38 @@
+#pragma once
+
+#include "extension/ExtensionExport.h"
+#include "extension/Variables.h"
+
+#include <string>
+
+namespace NTarsel {
+namespace NExtension {
+
+/// The variables file: the report variables that are kept from one project to the
+/// next (CVariables::persistedNames), one entry per variable. Internal to the base
+/// library; CBaseExtension passes in its variable map.
+class TARSEL_EXTENSION_EXPORT CVariablesFile
+{
+public:
+    /// Sets in variables every value that the file at path holds, under its name;
+    /// other names keep their values. False, with variables untouched, when the file
+    /// cannot be read.
+    static bool Load(const QString& path, VariableMap& variables);
+
+    enum ESaveResult
+    {
+        Saved,
+        /// The file could not be opened (its folder is missing, it is damaged): nothing
+        /// was written; like a file that cannot be read, this is not reported.
+        NotOpened,
+        /// Writing failed; error says why and the file is as it was.
+        NotWritten
+    };
+
+    /// Writes the persisted variables of variables to the file at path, replacing it
+    /// as a whole.
+    static ESaveResult Save(const QString& path, const VariableMap& variables, std::string& error);
+};
+
+} // namespace NExtension
+} // namespace NTarsel
