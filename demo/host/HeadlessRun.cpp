@@ -1,0 +1,297 @@
+#include "demo/host/HeadlessRun.h"
+
+#include "common/LocalText.h"
+#include "common/OutputFile.h"
+#include "common/SaveFile.h"
+#include "demo/host/DemoSession.h"
+#include "extension/Variables.h"
+#include "host/dna/Project.h"
+#include "host/dna/Sample.h"
+#include "host/log/Logger.h"
+#include "host/report/FastReportWidget.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <QTextStream>
+
+#include <boost/make_shared.hpp>
+
+#include <algorithm>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Passes log entries on and keeps the errors written since the last Take, so that
+// a batch can say in its manifest why a sample failed.
+class CErrorKeeper : public NLog::ILogger
+{
+public:
+    explicit CErrorKeeper(boost::shared_ptr<NLog::ILogger> next)
+        : m_pNext(std::move(next))
+    {
+    }
+
+    void Log(const std::string& message, int level, int, const std::string& source, int line) override
+    {
+        if (m_pNext)
+            m_pNext->Log(message, level, 0, source, line);
+        if (level == 1)
+            m_errors << NCommon::FromLocal(message);
+    }
+
+    QStringList Take()
+    {
+        QStringList errors;
+        errors.swap(m_errors);
+        return errors;
+    }
+
+private:
+    boost::shared_ptr<NLog::ILogger> m_pNext;
+    QStringList m_errors;
+};
+
+// The device and inode of an existing file, so that a hard link or a second path
+// to an input is known for what it is.
+bool fileId(const QString& path, QPair<quint64, quint64>* id)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return false;
+    *id = qMakePair(quint64(status.st_dev), quint64(status.st_ino));
+    return true;
+}
+
+// Far more files than a data folder of templates and reference tables holds.
+const int c_nMaxInputFiles = 100000;
+
+// A manifest field on one line of its own column.
+QString manifestField(QString text)
+{
+    for (QChar& c : text) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    }
+    return text.simplified();
+}
+
+QString sha256Of(const QString& path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return QString();
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+} // namespace
+
+struct CHeadlessRun::SOutcome
+{
+    int status = DemoExitFailed;
+    // "reportable", "not reportable", "failed" or, before the sample's turn, "pending".
+    QString outcome = QStringLiteral("pending");
+    QString reason;
+    QString sha256;
+    QString time;
+};
+
+CHeadlessRun::CHeadlessRun(CDemoSession& session)
+    : m_session(session)
+{
+}
+
+QMap<CHeadlessRun::FileId, QString> CHeadlessRun::inputs() const
+{
+    NDna::CProject& project = *m_session.Project();
+    QStringList paths;
+    paths << NCommon::FromLocal(project.GetPath());
+    for (unsigned int index = 0; index < project.GetSampleCount(); ++index)
+        paths << NCommon::FromLocal(project.GetSample(index)->GetData()->GetPath());
+    paths << m_session.VariablesFiles();
+    // Templates, their images and style sheets, reference tables.
+    QDirIterator data(m_session.DataDir(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    for (int count = 0; data.hasNext() && count < c_nMaxInputFiles; ++count)
+        paths << data.next();
+
+    QMap<FileId, QString> inputs;
+    for (const QString& path : paths) {
+        FileId id;
+        if (!path.isEmpty() && fileId(path, &id) && !inputs.contains(id))
+            inputs.insert(id, path);
+    }
+    return inputs;
+}
+
+bool CHeadlessRun::plan(const SDemoOptions& options, QString* manifest, QString* error)
+{
+    m_plan.clear();
+    NDna::CProject& project = *m_session.Project();
+    if (options.allSamples) {
+        QStringList names;
+        for (unsigned int index = 0; index < project.GetSampleCount(); ++index) {
+            m_plan.push_back(SPlannedReport{int(index), m_session.DefaultPdfName(int(index)), QString()});
+            names << m_plan.back().fileName.toCaseFolded();
+        }
+        // Samples whose names give the same file name (the same name, or the same once
+        // unsafe characters are replaced) get a number each after the first.
+        QSet<QString> taken;
+        for (SPlannedReport& report : m_plan) {
+            const QString stem = QFileInfo(report.fileName).completeBaseName();
+            for (int number = 2; taken.contains(report.fileName.toCaseFolded()); ++number) {
+                const QString candidate = QStringLiteral("%1-%2.pdf").arg(stem).arg(number);
+                if (!names.contains(candidate.toCaseFolded()))
+                    report.fileName = candidate;
+            }
+            taken.insert(report.fileName.toCaseFolded());
+        }
+    } else {
+        const int sample = int(project.GetSelectedSample());
+        m_plan.push_back(
+            SPlannedReport{sample, options.pdf.isEmpty() ? m_session.DefaultPdfName(sample) : options.pdf, QString()});
+    }
+
+    const QMap<FileId, QString> read = inputs();
+    QSet<QString> targets;
+    auto check = [&](const QString& path, QString* target) {
+        if (!NCommon::ResolveOutputFile(path, target, error))
+            return false;
+        FileId id;
+        if (fileId(*target, &id) && read.contains(id)) {
+            *error = QObject::tr("Cannot write %1: it is one of this run's own inputs (%2)")
+                         .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(read.value(id)));
+            return false;
+        }
+        if (targets.contains(*target)) {
+            *error = QObject::tr("Cannot write %1: another output of this run goes to the same file")
+                         .arg(QDir::toNativeSeparators(path));
+            return false;
+        }
+        targets.insert(*target);
+        return true;
+    };
+    for (SPlannedReport& report : m_plan) {
+        const QString path =
+            QFileInfo(options.allSamples ? QDir(options.outDir).filePath(report.fileName) : report.fileName)
+                .absoluteFilePath();
+        if (!check(path, &report.target))
+            return false;
+    }
+    manifest->clear();
+    return !options.allSamples || check(QDir(options.outDir).absoluteFilePath(QStringLiteral("manifest.tsv")), manifest);
+}
+
+CHeadlessRun::SOutcome CHeadlessRun::write(const SPlannedReport& report, bool archive, QTextStream& out,
+                                          QTextStream& err)
+{
+    const boost::shared_ptr<NLog::ILogger> previous = NLog::GetLogger("");
+    const auto keeper = boost::make_shared<CErrorKeeper>(previous);
+    NLog::SetLogger("", keeper);
+    SOutcome outcome;
+    outcome.outcome = QStringLiteral("failed");
+    QString error;
+    const bool written = m_session.Analyse(&error) && m_session.WritePdf(report.target, archive, &error);
+    NLog::SetLogger("", previous);
+    outcome.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    const QStringList logged = keeper->Take();
+    if (!written) {
+        err << error << '\n';
+        err.flush();
+        outcome.reason = logged.isEmpty() ? error : logged.join(QStringLiteral("; "));
+        return outcome;
+    }
+    out << report.target << '\n';
+    out.flush();
+    outcome.sha256 = sha256Of(report.target);
+
+    const auto* viewer = m_session.ReportViewer();
+    const QMap<QString, QString> variables = viewer ? viewer->GetVariables() : QMap<QString, QString>();
+    if (variables.value(NTarsel::NExtension::CVariables::c_sReportable) == QLatin1String("no")) {
+        outcome.status = DemoExitNotReportable;
+        outcome.outcome = QStringLiteral("not reportable");
+        outcome.reason = variables.value(NTarsel::NExtension::CVariables::c_sAnalysisStatus);
+        err << QObject::tr("Not reportable: the report of sample %1 was written to %2 and says: %3")
+                   .arg(m_session.SampleName(report.sample), report.target, outcome.reason)
+            << '\n';
+        err.flush();
+        return outcome;
+    }
+    outcome.status = DemoExitReportable;
+    outcome.outcome = QStringLiteral("reportable");
+    return outcome;
+}
+
+bool CHeadlessRun::writeManifest(const QString& path, const std::vector<SOutcome>& outcomes, QString* error) const
+{
+    QByteArray text = "sample\tfile\toutcome\texit status\tSHA-256\ttime\treason\n";
+    for (size_t index = 0; index < m_plan.size(); ++index) {
+        const SOutcome& outcome = outcomes[index];
+        const QStringList fields{m_session.SampleName(m_plan[index].sample), m_plan[index].fileName, outcome.outcome,
+                                 outcome.outcome == QLatin1String("pending") ? QString() : QString::number(outcome.status),
+                                 outcome.sha256, outcome.time, outcome.reason};
+        QStringList line;
+        for (const QString& field : fields)
+            line << manifestField(field);
+        text += line.join(QLatin1Char('\t')).toUtf8() + '\n';
+    }
+    QSaveFile file(path);
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly))
+        reason = file.errorString();
+    else if (NCommon::WriteSaveFile(file, text, &reason) && NCommon::CommitSaveFile(file, &reason))
+        return true;
+    *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
+    return false;
+}
+
+int CHeadlessRun::Run(const SDemoOptions& options, QTextStream& out, QTextStream& err)
+{
+    QStringList problems;
+    int status = DemoExitFailed;
+    const bool prepared = m_session.Prepare(options, &problems, &status);
+    for (const QString& problem : problems)
+        err << problem << '\n';
+    err.flush();
+    if (!prepared)
+        return status;
+
+    if (options.allSamples && !QDir().mkpath(options.outDir)) {
+        err << QObject::tr("Cannot make the folder %1").arg(options.outDir) << '\n';
+        return DemoExitFailed;
+    }
+    QString manifest;
+    QString error;
+    if (!plan(options, &manifest, &error)) {
+        err << error << '\n';
+        return DemoExitUsage;
+    }
+    std::vector<SOutcome> outcomes(m_plan.size());
+    // Written before the first report, so that a batch cut short never leaves an
+    // earlier run's manifest to vouch for the files in the folder.
+    if (!manifest.isEmpty() && !writeManifest(manifest, outcomes, &error)) {
+        err << error << '\n';
+        return DemoExitFailed;
+    }
+
+    int worst = DemoExitReportable;
+    for (size_t index = 0; index < m_plan.size(); ++index) {
+        if (options.allSamples) {
+            m_session.LeaveAnalysis();
+            m_session.SelectSample(m_plan[index].sample);
+        }
+        outcomes[index] = write(m_plan[index], options.archive, out, err);
+        worst = std::max(worst, outcomes[index].status);
+        if (!manifest.isEmpty() && !writeManifest(manifest, outcomes, &error)) {
+            err << error << '\n';
+            err.flush();
+            worst = std::max<int>(worst, DemoExitFailed);
+        }
+    }
+    return worst;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QMap>
+#include <QPair>
+#include <QString>
+
+#include <vector>
+
+class CDemoSession;
+class QTextStream;
+struct SDemoOptions;
+
+// The demo host's headless road: prepare the session, analyse and write the
+// PDF(s), printing each path on the output stream. Every output is checked before
+// the first analysis: a file that is not a regular file, or one of the run's own
+// inputs, is refused. A batch gives each sample a file name of its own and keeps
+// manifest.tsv beside the reports.
+class CHeadlessRun
+{
+public:
+    explicit CHeadlessRun(CDemoSession& session);
+
+    // Returns the exit status (EDemoExitStatus).
+    int Run(const SDemoOptions& options, QTextStream& out, QTextStream& err);
+
+private:
+    typedef QPair<quint64, quint64> FileId;
+    // One report the run writes: the sample, the file name chosen for it and the
+    // checked file it replaces.
+    struct SPlannedReport
+    {
+        int sample = 0;
+        QString fileName;
+        QString target;
+    };
+    // What became of one planned report.
+    struct SOutcome;
+
+    // The files a run reads: the project, the samples' data, the plug-ins' variables
+    // files and everything in the data folder, by file identity.
+    QMap<FileId, QString> inputs() const;
+    // Chooses and checks every file the run writes; false with error when one must
+    // not be written.
+    bool plan(const SDemoOptions& options, QString* manifest, QString* error);
+    SOutcome write(const SPlannedReport& report, bool archive, QTextStream& out, QTextStream& err);
+    bool writeManifest(const QString& path, const std::vector<SOutcome>& outcomes, QString* error) const;
+
+    CDemoSession& m_session;
+    std::vector<SPlannedReport> m_plan;
+};
