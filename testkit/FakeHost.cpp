@@ -1,5 +1,6 @@
 #include "testkit/FakeHost.h"
 
+#include "common/LocalText.h"
 #include "extension/ExtensionNames.h"
 #include "host/core/Application.h"
 #include "host/core/MainWindow.h"
@@ -107,7 +108,7 @@ bool CFakeHost::addData(const QString& folder)
 void CFakeHost::loadDatabase(const QString& database)
 {
     auto settings = boost::make_shared<NDna::CSettings>();
-    settings->SetReferenceDatabase(database.toLocal8Bit().toStdString());
+    settings->SetReferenceDatabase(NCommon::ToLocal(database));
     NDna::SetSettings(settings);
     emit m_pWindow->dbLoaded();
 }

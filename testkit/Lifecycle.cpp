@@ -1,5 +1,7 @@
 #include "testkit/Lifecycle.h"
 
+#include "common/Guarded.h"
+#include "common/LocalText.h"
 #include "extension/BaseExtension.h"
 #include "extension/ExtensionFactory.h"
 #include "extension/ExtensionNames.h"
@@ -244,17 +246,11 @@ template <class Work>
 bool guarded(CLifecycleResult& result, const QString& operation, const QString& when, Work&& work)
 {
     const QString what = when.isEmpty() ? operation : operation + QLatin1Char(' ') + when;
-    try {
-        work();
-        return true;
-    } catch (const std::exception& error) {
+    return NCommon::RunGuarded(work, [&](const char* message) {
         result.addFailure(QStringLiteral("exception from ") + operation,
-                          QStringLiteral("%1 let an exception out: %2").arg(what, QString::fromLocal8Bit(error.what())));
-    } catch (...) {
-        result.addFailure(QStringLiteral("exception from ") + operation,
-                          QStringLiteral("%1 let an unknown exception out").arg(what));
-    }
-    return false;
+                          message ? QStringLiteral("%1 let an exception out: %2").arg(what, NCommon::FromLocal(message))
+                                  : QStringLiteral("%1 let an unknown exception out").arg(what));
+    });
 }
 
 // Lets widgets finish what they deferred (toolbars delete the buttons of removed
@@ -333,7 +329,7 @@ QString lastErrors(const CFakeHost& host)
 {
     QStringList lines;
     for (const NLog::SLogEntry& entry : host.logger().GetEntries()) {
-        const QString line = QString::fromLocal8Bit(entry.message.c_str());
+        const QString line = NCommon::FromLocal(entry.message);
         if (entry.level == 1 && !lines.contains(line))
             lines << line;
     }
@@ -503,7 +499,7 @@ void CLifecycleRun::prepareTemplates()
     m_sPluginName = m_sPluginName.toLower();
     if (m_sPluginName.isEmpty())
         return;
-    m_host.window()->SetLocale(m_options.locale.toLocal8Bit().toStdString());
+    m_host.window()->SetLocale(NCommon::ToLocal(m_options.locale));
     const QDir folder(NTarsel::NExtension::TemplateFolder(m_host.dataLocation(), m_options.locale, m_sPluginName));
     if (!folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty())
         return;

@@ -113,7 +113,7 @@ boost::shared_ptr<NDna::CProject> CProjectBuilder::save(const QString& file)
     QDir().mkpath(QFileInfo(path).path());
     std::string reason;
     if (!project->SaveAs(NCommon::ToLocal(path), &reason)) {
-        m_sError = QString::fromLocal8Bit(reason.c_str());
+        m_sError = NCommon::FromLocal(reason);
         return boost::shared_ptr<NDna::CProject>();
     }
     return project;

@@ -1,5 +1,6 @@
 #include "host/dna/ProjectFile.h"
 
+#include "common/LocalText.h"
 #include "common/SaveFile.h"
 #include "host/dna/Project.h"
 #include "host/dna/Sample.h"
@@ -37,7 +38,7 @@ std::string stringOf(const QByteArray& bytes)
 
 bool survivesLocal(const std::string& text, QString* decoded)
 {
-    *decoded = QString::fromLocal8Bit(text.data(), static_cast<int>(text.size()));
+    *decoded = NCommon::FromLocal(text);
     return decoded->toLocal8Bit() == bytesOf(text);
 }
 
@@ -97,7 +98,7 @@ bool CProjectFile::read(const std::string& path, CProject& project, std::string*
 {
     const QString fileName = fileOf(path);
     auto fail = [&](const QString& reason) {
-        *error = (fileName + QStringLiteral(": ") + reason).toLocal8Bit().toStdString();
+        *error = NCommon::ToLocal(fileName + QStringLiteral(": ") + reason);
         return false;
     };
 
@@ -200,11 +201,11 @@ bool CProjectFile::write(const std::string& path, const CProject& project, std::
 {
     const QString fileName = fileOf(path);
     auto fail = [&](const QString& reason) {
-        *error = (fileName + QStringLiteral(": ") + reason).toLocal8Bit().toStdString();
+        *error = NCommon::ToLocal(fileName + QStringLiteral(": ") + reason);
         return false;
     };
     if (path.empty()) {
-        *error = QObject::tr("the project has no file name yet").toLocal8Bit().toStdString();
+        *error = NCommon::ToLocal(QObject::tr("the project has no file name yet"));
         return false;
     }
 
