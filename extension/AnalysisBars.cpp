@@ -1,6 +1,11 @@
 #include "extension/AnalysisBars.h"
 
+#include "common/LocalText.h"
+#include "host/dna/Project.h"
+#include "host/dna/Sample.h"
+
 #include <QComboBox>
+#include <QIcon>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -51,6 +56,26 @@ void CAnalysisBars::AddSelector(QMainWindow* window, QToolBar* toolBar, QComboBo
     selector->show();
     toolBar->addSeparator();
     toolBar->addAction(action);
+}
+
+void CAnalysisBars::FillSelector(QComboBox* selector, NDna::IProject* project, int selected)
+{
+    // Filling is no choice of the user's; afterwards the selector signals again.
+    selector->blockSignals(true);
+    selector->clear();
+    if (!project) {
+        selector->setVisible(false);
+    } else {
+        const unsigned int count = project->GetSampleCount();
+        for (unsigned int index = 0; index < count; ++index) {
+            const boost::shared_ptr<NDna::ISample> sample = project->GetSample(index);
+            selector->insertItem(selector->count(), QIcon(),
+                                 NCommon::FromLocal(sample->GetData()->GetSpecimen()->GetName()), QVariant());
+        }
+        selector->setCurrentIndex(selected);
+        selector->setVisible(selector->count() > 1);
+    }
+    selector->blockSignals(false);
 }
 
 QMenu* CAnalysisBars::AddReportMenu(QMenuBar* menuBar, QMenu* templateMenu, const SActions& actions)

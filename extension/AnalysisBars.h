@@ -11,6 +11,10 @@ class QMenu;
 class QMenuBar;
 class QToolBar;
 
+namespace NDna {
+class IProject;
+}
+
 namespace NTarsel {
 namespace NExtension {
 
@@ -40,6 +44,11 @@ public:
     /// toolbar that held it before. The selector joins every toolbar through one widget
     /// action owned by window, as the selector itself is.
     static void AddSelector(QMainWindow* window, QToolBar* toolBar, QComboBox* selector);
+
+    /// Fills selector with the names of project's samples, in project order, without
+    /// signals; selected is the current entry. It is shown only with more than one
+    /// sample, and emptied and hidden without a project.
+    static void FillSelector(QComboBox* selector, NDna::IProject* project, int selected);
 
     /// Adds the menu "Report" to menuBar: the Template submenu and a separator when
     /// templateMenu has entries, then "Blank data", "Save as PDF", "Print report",

@@ -15,7 +15,6 @@
 #include "host/core/ProfileManager.h"
 #include "host/core/Settings.h"
 #include "host/dna/Project.h"
-#include "host/dna/Sample.h"
 #include "host/dna/Settings.h"
 #include "host/log/Logger.h"
 #include "host/report/DataSet.h"
@@ -148,8 +147,6 @@ void CBaseExtension::setupReportPaths()
 {
 }
 
-// ---- main window and analysis mode
-
 void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
 {
     m_pMainWindow = mainWindow;
@@ -265,8 +262,6 @@ void CBaseExtension::ExitAnalyse()
     });
 }
 
-// ---- project and samples
-
 void CBaseExtension::SetProject(const boost::shared_ptr<NDna::IProject>& project)
 {
     m_pProject = project;
@@ -280,24 +275,8 @@ void CBaseExtension::setupSamplesCombo()
     m_nSelectedSample = static_cast<int>(NDna::SConsts::c_nNotSelect);
     if (m_pProject)
         m_nSelectedSample = static_cast<int>(m_pProject->GetSelectedSample());
-    if (!m_pSamplesCombo)
-        return;
-
-    m_pSamplesCombo->blockSignals(true);
-    m_pSamplesCombo->clear();
-    if (!m_pProject) {
-        m_pSamplesCombo->setVisible(false);
-    } else {
-        const unsigned int count = m_pProject->GetSampleCount();
-        for (unsigned int index = 0; index < count; ++index) {
-            const boost::shared_ptr<NDna::ISample> sample = m_pProject->GetSample(index);
-            const QString name = NCommon::FromLocal(sample->GetData()->GetSpecimen()->GetName());
-            m_pSamplesCombo->insertItem(m_pSamplesCombo->count(), QIcon(), name, QVariant());
-        }
-        m_pSamplesCombo->setCurrentIndex(m_nSelectedSample);
-        m_pSamplesCombo->setVisible(m_pSamplesCombo->count() > 1);
-    }
-    m_pSamplesCombo->blockSignals(false);
+    if (m_pSamplesCombo)
+        CAnalysisBars::FillSelector(m_pSamplesCombo, m_pProject.get(), m_nSelectedSample);
 }
 
 void CBaseExtension::selectSampleChanged(int index)
@@ -321,8 +300,6 @@ QString CBaseExtension::getProjectPath()
         return text;
     return text.left(c_nProjectPathPart) + QStringLiteral("...") + text.right(c_nProjectPathPart);
 }
-
-// ---- profiles and reference databases
 
 boost::shared_ptr<NTarsel::CProfile> CBaseExtension::CreateProfile()
 {
@@ -373,8 +350,6 @@ QString CBaseExtension::getReferencesDb()
     return NCommon::FromLocal(name);
 }
 
-// ---- report templates
-
 void CBaseExtension::onDbLoaded()
 {
     const QString database = getReferencesDb();
@@ -412,8 +387,6 @@ QString CBaseExtension::getTemplateKey()
 {
     return TemplateChoiceKey(m_sPluginName);
 }
-
-// ---- report variables
 
 void CBaseExtension::setupVariableMap()
 {
@@ -459,8 +432,6 @@ QString CBaseExtension::timestamp()
 {
     return NCommon::ReportToday();
 }
-
-// ---- interpretation and report generation
 
 void CBaseExtension::analyse()
 {
