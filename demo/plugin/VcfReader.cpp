@@ -1,5 +1,7 @@
 #include "demo/plugin/VcfReader.h"
 
+#include "demo/plugin/VcfFileCheck.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -86,137 +88,6 @@ std::string recordProblems(int errorCode)
     return text.empty() ? std::string("a field cannot be parsed") : "it has " + text;
 }
 
-// Far above the header or record of any real BCF file.
-const quint32 c_nMaxBcfBlockBytes = 64 * 1024 * 1024;
-
-struct SBgzfCloser
-{
-    void operator()(BGZF* file) const { bgzf_close(file); }
-};
-
-quint32 littleEndian(const unsigned char* bytes)
-{
-    return static_cast<quint32>(bytes[0]) | static_cast<quint32>(bytes[1]) << 8 | static_cast<quint32>(bytes[2]) << 16
-           | static_cast<quint32>(bytes[3]) << 24;
-}
-
-// htslib makes room for every dictionary index up to the IDX number that a header
-// line gives, and clears it, so one damaged number asks for gigabytes. Every entry of
-// a dictionary takes a line of its own, so a sound number is below the header's
-// length in bytes. Says which number is not, or gives an empty text.
-std::string headerIndexProblem(const std::string& header)
-{
-    const std::size_t limit = header.size();
-    bool quoted = false;
-    for (std::size_t index = 0; index < header.size(); ++index) {
-        const char c = header[index];
-        if (c == '\n')
-            quoted = false;
-        else if (c == '\\' && quoted)
-            ++index;
-        else if (c == '"')
-            quoted = !quoted;
-        if (quoted || header.compare(index, 3, "IDX") != 0 || index == 0
-            || (header[index - 1] != '<' && header[index - 1] != ',' && header[index - 1] != ' '))
-            continue;
-        std::size_t at = index + 3;
-        while (at < header.size() && (header[at] == ' ' || header[at] == '\t'))
-            ++at;
-        if (at >= header.size() || header[at] != '=')
-            continue;
-        ++at;
-        while (at < header.size() && (header[at] == ' ' || header[at] == '\t' || header[at] == '+'))
-            ++at;
-        unsigned long long number = 0;
-        std::size_t digits = 0;
-        for (; at + digits < header.size() && std::isdigit(static_cast<unsigned char>(header[at + digits])); ++digits) {
-            if (number <= limit)
-                number = number * 10 + static_cast<unsigned int>(header[at + digits] - '0');
-        }
-        if (digits > 0 && number >= limit)
-            return "the header is damaged: one of its lines gives the index IDX=" + header.substr(at, std::min<std::size_t>(digits, 20))
-                   + ", beyond any index the header can have";
-    }
-    return std::string();
-}
-
-// The header lines of a VCF text file, up to its #CHROM line.
-std::string vcfHeaderText(const std::string& path)
-{
-    const FilePtr file(hts_open(path.c_str(), "r"));
-    kstring_t line = {0, 0, nullptr};
-    std::string text;
-    while (file && hts_getline(file.get(), '\n', &line) >= 0 && line.l > 0 && line.s[0] == '#') {
-        text.append(line.s, line.l).append(1, '\n');
-        if (std::strncmp(line.s, "#CHROM", 6) == 0)
-            break;
-    }
-    std::free(line.s);
-    return text;
-}
-
-// htslib allocates the lengths that a BCF file states for its header text and for
-// each record before it reads them, so a few damaged bytes would ask for gigabytes.
-// Walks the lengths and says what is wrong, or gives an empty text when each is
-// below c_nMaxBcfBlockBytes and, in an uncompressed file (plainSize is its size,
-// else -1), within the file, and the header's IDX numbers sound. Where the file
-// merely ends early, htslib says so later.
-std::string bcfSizeProblem(const std::string& path, qint64 plainSize)
-{
-    const std::unique_ptr<BGZF, SBgzfCloser> file(bgzf_open(path.c_str(), "r"));
-    if (!file)
-        return "cannot open the file";
-    // "BCF", the version (2 bytes), then the header text's length.
-    unsigned char head[9];
-    if (bgzf_read(file.get(), head, sizeof head) != static_cast<ssize_t>(sizeof head))
-        return "truncated: the file ends inside the BCF header";
-    qint64 offset = sizeof head;
-    auto fits = [&](quint64 length) {
-        return length <= c_nMaxBcfBlockBytes && (plainSize < 0 || offset + static_cast<qint64>(length) <= plainSize);
-    };
-    std::vector<char> scratch(64 * 1024);
-    auto skip = [&](quint64 length) {
-        for (quint64 left = length; left > 0;) {
-            const std::size_t chunk = static_cast<std::size_t>(std::min<quint64>(left, scratch.size()));
-            if (bgzf_read(file.get(), scratch.data(), chunk) != static_cast<ssize_t>(chunk))
-                return false;
-            left -= chunk;
-        }
-        offset += static_cast<qint64>(length);
-        return true;
-    };
-
-    const quint64 headerLength = littleEndian(head + 5);
-    if (!fits(headerLength))
-        return "the header is damaged: it claims to be " + std::to_string(headerLength) + " bytes long";
-    // Read in pieces, so that what is kept grows only with what the file holds.
-    std::string header;
-    for (quint64 left = headerLength; left > 0;) {
-        const std::size_t chunk = static_cast<std::size_t>(std::min<quint64>(left, scratch.size()));
-        if (bgzf_read(file.get(), scratch.data(), chunk) != static_cast<ssize_t>(chunk))
-            return std::string();
-        header.append(scratch.data(), chunk);
-        left -= chunk;
-    }
-    offset += static_cast<qint64>(headerLength);
-    const std::string indexProblem = headerIndexProblem(header);
-    if (!indexProblem.empty())
-        return indexProblem;
-    for (unsigned int record = 1;; ++record) {
-        // The lengths of the shared and of the per-sample part.
-        unsigned char sizes[8];
-        if (bgzf_read(file.get(), sizes, sizeof sizes) != static_cast<ssize_t>(sizeof sizes))
-            return std::string();
-        offset += sizeof sizes;
-        const quint64 length = quint64(littleEndian(sizes)) + littleEndian(sizes + 4);
-        if (!fits(length))
-            return "record " + std::to_string(record) + " is damaged: it claims to be " + std::to_string(length)
-                   + " bytes long";
-        if (!skip(length))
-            return std::string();
-    }
-}
-
 // Whether the FORMAT field tag of record, when it has one, is stored as numbers. The
 // bcf_get_format_* functions end the whole program (exit) on a field stored in any
 // other way, which a damaged file can give them.
@@ -234,38 +105,6 @@ bool storedAsNumbers(const bcf_hdr_t* header, bcf1_t* record, const char* tag)
     default:
         return false;
     }
-}
-
-// Why htslib could not read a VCF header, in this program's words: a #CHROM line
-// that names one sample column twice, or a header that never reaches its #CHROM line.
-std::string headerProblem(const std::string& path)
-{
-    const FilePtr file(hts_open(path.c_str(), "r"));
-    kstring_t line = {0, 0, nullptr};
-    std::string problem = "the header is damaged or incomplete (a VCF header ends with the #CHROM line)";
-    while (file && hts_getline(file.get(), '\n', &line) >= 0 && line.l > 0 && line.s[0] == '#') {
-        if (std::strncmp(line.s, "#CHROM", 6) != 0)
-            continue;
-        std::vector<std::string> columns;
-        std::string column;
-        for (std::size_t index = 0; index <= line.l; ++index) {
-            if (index == line.l || line.s[index] == '\t') {
-                columns.push_back(column);
-                column.clear();
-            } else {
-                column += line.s[index];
-            }
-        }
-        for (std::size_t index = 9; index < columns.size(); ++index) {
-            if (std::find(columns.begin() + 9, columns.begin() + long(index), columns[index]) != columns.begin() + long(index)) {
-                problem = "the header names the sample column '" + columns[index] + "' twice";
-                break;
-            }
-        }
-        break;
-    }
-    std::free(line.s);
-    return problem;
 }
 
 // The sample list that bcf_hdr_set_samples takes for the one column name: as a
@@ -399,20 +238,20 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
 
     if (format->format == bcf) {
         const std::string problem =
-            bcfSizeProblem(path, format->compression == no_compression ? info.size() : qint64(-1));
+            BcfSizeProblem(path, format->compression == no_compression ? info.size() : qint64(-1));
         if (!problem.empty())
             return fail(problem);
     }
 
     if (format->format == vcf) {
-        const std::string problem = headerIndexProblem(vcfHeaderText(path));
+        const std::string problem = VcfHeaderIndexProblem(path);
         if (!problem.empty())
             return fail(problem);
     }
 
     const HeaderPtr header(bcf_hdr_read(file.get()));
     if (!header)
-        return fail(headerProblem(path));
+        return fail(VcfHeaderProblem(path));
     if (bcf_hdr_nsamples(header.get()) < 1)
         return fail("no sample column: the file holds sites only, without genotypes");
     const std::vector<std::string> columns(header->samples, header->samples + bcf_hdr_nsamples(header.get()));

@@ -1,0 +1,187 @@
+#include "demo/plugin/VcfFileCheck.h"
+
+#include <QtGlobal>
+
+#include <htslib/bgzf.h>
+#include <htslib/hts.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace NGenotyper {
+
+namespace {
+
+struct SFileCloser
+{
+    void operator()(htsFile* file) const { hts_close(file); }
+};
+
+typedef std::unique_ptr<htsFile, SFileCloser> FilePtr;
+
+// Far above the header or record of any real BCF file.
+const quint32 c_nMaxBcfBlockBytes = 64 * 1024 * 1024;
+
+struct SBgzfCloser
+{
+    void operator()(BGZF* file) const { bgzf_close(file); }
+};
+
+quint32 littleEndian(const unsigned char* bytes)
+{
+    return static_cast<quint32>(bytes[0]) | static_cast<quint32>(bytes[1]) << 8 | static_cast<quint32>(bytes[2]) << 16
+           | static_cast<quint32>(bytes[3]) << 24;
+}
+
+// htslib makes room for every dictionary index up to the IDX number that a header
+// line gives, and clears it, so one damaged number asks for gigabytes. Every entry of
+// a dictionary takes a line of its own, so a sound number is below the header's
+// length in bytes. Says which number is not, or gives an empty text.
+std::string headerIndexProblem(const std::string& header)
+{
+    const std::size_t limit = header.size();
+    bool quoted = false;
+    for (std::size_t index = 0; index < header.size(); ++index) {
+        const char c = header[index];
+        if (c == '\n')
+            quoted = false;
+        else if (c == '\\' && quoted)
+            ++index;
+        else if (c == '"')
+            quoted = !quoted;
+        if (quoted || header.compare(index, 3, "IDX") != 0 || index == 0
+            || (header[index - 1] != '<' && header[index - 1] != ',' && header[index - 1] != ' '))
+            continue;
+        std::size_t at = index + 3;
+        while (at < header.size() && (header[at] == ' ' || header[at] == '\t'))
+            ++at;
+        if (at >= header.size() || header[at] != '=')
+            continue;
+        ++at;
+        while (at < header.size() && (header[at] == ' ' || header[at] == '\t' || header[at] == '+'))
+            ++at;
+        unsigned long long number = 0;
+        std::size_t digits = 0;
+        for (; at + digits < header.size() && std::isdigit(static_cast<unsigned char>(header[at + digits])); ++digits) {
+            if (number <= limit)
+                number = number * 10 + static_cast<unsigned int>(header[at + digits] - '0');
+        }
+        if (digits > 0 && number >= limit)
+            return "the header is damaged: one of its lines gives the index IDX=" + header.substr(at, std::min<std::size_t>(digits, 20))
+                   + ", beyond any index the header can have";
+    }
+    return std::string();
+}
+
+// The header lines of a VCF text file, up to its #CHROM line.
+std::string vcfHeaderText(const std::string& path)
+{
+    const FilePtr file(hts_open(path.c_str(), "r"));
+    kstring_t line = {0, 0, nullptr};
+    std::string text;
+    while (file && hts_getline(file.get(), '\n', &line) >= 0 && line.l > 0 && line.s[0] == '#') {
+        text.append(line.s, line.l).append(1, '\n');
+        if (std::strncmp(line.s, "#CHROM", 6) == 0)
+            break;
+    }
+    std::free(line.s);
+    return text;
+}
+
+} // namespace
+
+std::string BcfSizeProblem(const std::string& path, qint64 plainSize)
+{
+    const std::unique_ptr<BGZF, SBgzfCloser> file(bgzf_open(path.c_str(), "r"));
+    if (!file)
+        return "cannot open the file";
+    // "BCF", the version (2 bytes), then the header text's length.
+    unsigned char head[9];
+    if (bgzf_read(file.get(), head, sizeof head) != static_cast<ssize_t>(sizeof head))
+        return "truncated: the file ends inside the BCF header";
+    qint64 offset = sizeof head;
+    auto fits = [&](quint64 length) {
+        return length <= c_nMaxBcfBlockBytes && (plainSize < 0 || offset + static_cast<qint64>(length) <= plainSize);
+    };
+    std::vector<char> scratch(64 * 1024);
+    auto skip = [&](quint64 length) {
+        for (quint64 left = length; left > 0;) {
+            const std::size_t chunk = static_cast<std::size_t>(std::min<quint64>(left, scratch.size()));
+            if (bgzf_read(file.get(), scratch.data(), chunk) != static_cast<ssize_t>(chunk))
+                return false;
+            left -= chunk;
+        }
+        offset += static_cast<qint64>(length);
+        return true;
+    };
+
+    const quint64 headerLength = littleEndian(head + 5);
+    if (!fits(headerLength))
+        return "the header is damaged: it claims to be " + std::to_string(headerLength) + " bytes long";
+    // Read in pieces, so that what is kept grows only with what the file holds.
+    std::string header;
+    for (quint64 left = headerLength; left > 0;) {
+        const std::size_t chunk = static_cast<std::size_t>(std::min<quint64>(left, scratch.size()));
+        if (bgzf_read(file.get(), scratch.data(), chunk) != static_cast<ssize_t>(chunk))
+            return std::string();
+        header.append(scratch.data(), chunk);
+        left -= chunk;
+    }
+    offset += static_cast<qint64>(headerLength);
+    const std::string indexProblem = headerIndexProblem(header);
+    if (!indexProblem.empty())
+        return indexProblem;
+    for (unsigned int record = 1;; ++record) {
+        // The lengths of the shared and of the per-sample part.
+        unsigned char sizes[8];
+        if (bgzf_read(file.get(), sizes, sizeof sizes) != static_cast<ssize_t>(sizeof sizes))
+            return std::string();
+        offset += sizeof sizes;
+        const quint64 length = quint64(littleEndian(sizes)) + littleEndian(sizes + 4);
+        if (!fits(length))
+            return "record " + std::to_string(record) + " is damaged: it claims to be " + std::to_string(length)
+                   + " bytes long";
+        if (!skip(length))
+            return std::string();
+    }
+}
+
+std::string VcfHeaderIndexProblem(const std::string& path)
+{
+    return headerIndexProblem(vcfHeaderText(path));
+}
+
+std::string VcfHeaderProblem(const std::string& path)
+{
+    const FilePtr file(hts_open(path.c_str(), "r"));
+    kstring_t line = {0, 0, nullptr};
+    std::string problem = "the header is damaged or incomplete (a VCF header ends with the #CHROM line)";
+    while (file && hts_getline(file.get(), '\n', &line) >= 0 && line.l > 0 && line.s[0] == '#') {
+        if (std::strncmp(line.s, "#CHROM", 6) != 0)
+            continue;
+        std::vector<std::string> columns;
+        std::string column;
+        for (std::size_t index = 0; index <= line.l; ++index) {
+            if (index == line.l || line.s[index] == '\t') {
+                columns.push_back(column);
+                column.clear();
+            } else {
+                column += line.s[index];
+            }
+        }
+        for (std::size_t index = 9; index < columns.size(); ++index) {
+            if (std::find(columns.begin() + 9, columns.begin() + long(index), columns[index]) != columns.begin() + long(index)) {
+                problem = "the header names the sample column '" + columns[index] + "' twice";
+                break;
+            }
+        }
+        break;
+    }
+    std::free(line.s);
+    return problem;
+}
+
+} // namespace NGenotyper
