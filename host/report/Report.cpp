@@ -6,6 +6,7 @@
 #include "host/report/CellText.h"
 #include "host/report/DataSet.h"
 #include "host/report/DataSetTable.h"
+#include "host/report/ReadableText.h"
 #include "host/report/ReportDocument.h"
 #include "host/report/ReportLog.h"
 #include "host/report/TemplateDirectory.h"
@@ -13,9 +14,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QFontDatabase>
-#include <QHash>
-#include <QRawFont>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
@@ -149,66 +147,6 @@ public:
 private:
     const bool m_bWasSet;
 };
-
-// Whether some installed font draws character; asked once per character and process.
-bool anyFontDraws(uint character, const QRawFont& primary)
-{
-    if (primary.supportsCharacter(character))
-        return true;
-    static QHash<uint, bool> known;
-    const auto found = known.constFind(character);
-    if (found != known.constEnd())
-        return found.value();
-    bool drawn = false;
-    const QFontDatabase fonts;
-    for (const QString& family : fonts.families()) {
-        if (QRawFont::fromFont(QFont(family)).supportsCharacter(character)) {
-            drawn = true;
-            break;
-        }
-    }
-    known.insert(character, drawn);
-    return drawn;
-}
-
-QString characterList(const QVector<uint>& characters)
-{
-    QStringList names;
-    for (const uint character : characters)
-        names << QStringLiteral("U+%1 (%2)")
-                     .arg(character, 4, 16, QLatin1Char('0'))
-                     .toUpper()
-                     .arg(QString::fromUcs4(&character, 1));
-    return names.join(QStringLiteral(", "));
-}
-
-// Says on the log which characters of the report's text will not reach a reader
-// whole: those no installed font can draw, and those above U+FFFF, which Qt's PDF
-// writer draws but leaves out of the text layer (copy and search miss them).
-void warnAboutCharacters(const QString& text, const QFont& font)
-{
-    const QRawFont primary = QRawFont::fromFont(font);
-    QVector<uint> undrawable;
-    QVector<uint> beyond;
-    const QVector<uint> characters = text.toUcs4();
-    for (const uint character : characters) {
-        if (character < 0x80 || QChar::category(character) == QChar::Other_Control
-            || QChar::category(character) == QChar::Other_Format)
-            continue;
-        if (character > 0xFFFF && !beyond.contains(character) && beyond.size() < 50)
-            beyond << character;
-        if (!anyFontDraws(character, primary) && !undrawable.contains(character) && undrawable.size() < 50)
-            undrawable << character;
-    }
-    if (!undrawable.isEmpty())
-        LogReport(2, __LINE__,
-                  QStringLiteral("The report holds characters that no installed font can draw: %1").arg(characterList(undrawable)));
-    if (!beyond.isEmpty())
-        LogReport(2, __LINE__,
-                  QStringLiteral("The report holds characters above U+FFFF; they are drawn but missing from the PDF's "
-                                 "text layer, so copy and search do not find them: %1")
-                      .arg(characterList(beyond)));
-}
 
 bool inSameFrame(const QTextBlock& block, const QTextCursor& cursor)
 {
@@ -360,7 +298,7 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
     cursor.endEditBlock();
     if (progress)
         progress(rowsDone);
-    warnAboutCharacters(document->toPlainText(), document->defaultFont());
+    WarnAboutUnreadableCharacters(document->toPlainText(), document->defaultFont());
     document->setPageSize(c_pageSize);
     report->m_nPageCount = qMax(1, document->pageCount());
     report->m_decorations.resize(size_t(report->m_nPageCount));
