@@ -6,7 +6,6 @@
 
 #include <QtTest>
 
-#include <QProcess>
 #include <QRandomGenerator>
 
 // Damaged project, variables and template files: each gives a clear message (or is
@@ -57,19 +56,14 @@ private slots:
         timer.start();
         CTestHost host;
 
-        // The demo host, told to open the damaged project, says so and stops.
+        // The damaged project is refused by a message that names it; the demo host passes
+        // that message on, as its road tests show.
         const QString project = host.path(QStringLiteral("damaged.tproj"));
         const QByteArray projectBytes = WriteDamaged(project, NHostTest::ReadFile(QStringLiteral(TARSEL_DEMO_DATA_DIR "/project/demo.tproj")), damage);
         std::string error;
         QVERIFY(!NDna::CProject::Load(project.toStdString(), &error));
         QVERIFY2(QString::fromStdString(error).contains(project), error.c_str());
-        QProcess demo;
-        demo.start(QStringLiteral(TARSEL_DEMO_PROGRAM), {QStringLiteral("--data"), QStringLiteral(TARSEL_DEMO_DATA_DIR),
-            QStringLiteral("--project"), project, QStringLiteral("--pdf"), host.path(QStringLiteral("out.pdf"))});
-        QVERIFY(demo.waitForFinished(60000) && demo.exitStatus() == QProcess::NormalExit);
-        const QString said = QString::fromLocal8Bit(demo.readAllStandardError());
-        QVERIFY2(demo.exitCode() != 0 && said.contains(QStringLiteral("Cannot open the project: ") + project), qPrintable(said));
-        QVERIFY(!QFile::exists(host.path(QStringLiteral("out.pdf"))) && NHostTest::ReadFile(project) == projectBytes);
+        QCOMPARE(NHostTest::ReadFile(project), projectBytes);
 
         // A damaged variables file is not read and, above all, not overwritten: the user
         // may still recover what it holds.

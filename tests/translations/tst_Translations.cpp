@@ -1,6 +1,7 @@
 #include "demo/host/DemoTranslation.h"
 #include "host/report/CellText.h"
 #include "host/report/FastReportWidget.h"
+#include "tests/support/HostFiles.h"
 #include "tests/support/TestExtension.h"
 #include "tests/support/TestHost.h"
 
@@ -17,8 +18,7 @@ namespace {
 
 QString readTs()
 {
-    QFile file(QStringLiteral(TARSEL_TS_DIR "/tarsel_de.ts"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(NHostTest::ReadFile(QStringLiteral(TARSEL_TS_DIR "/tarsel_de.ts")));
 }
 
 // The place markers of a text (%1, %2, ...), sorted.
@@ -78,10 +78,9 @@ private slots:
         CTestHost host;
         CTestExtension extension;
         extension.Install(host.window());
+        // That every text is in the built file is the test above; here the texts come
+        // out German at run time, the base library's as one of them.
         QCOMPARE(extension.m_pAnalysisAction->text(), QStringLiteral("Analyse"));
-        QCOMPARE(extension.m_pTemplateMenu->title(), QStringLiteral("Vorlage"));
-        QCOMPARE(extension.m_pBlankDataAction->text(), QStringLiteral("Formulardaten"));
-        QCOMPARE(extension.GetInfo(), QStringLiteral("Basis-Plug-in"));
         QCOMPARE(NFastReport::CellText(boost::any(true)), QStringLiteral("ja"));
 
         NFastReport::CFastReportWidget* viewer = extension.m_pReportWidget;

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDir>
+#include "tests/support/HostFiles.h"
+
 #include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <QString>
 
 #include <string>
@@ -22,18 +20,9 @@ inline std::string local(const QString& text)
     return text.toLocal8Bit().toStdString();
 }
 
-inline QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+inline QByteArray readAll(const QString& path) { return NHostTest::ReadFile(path); }
 
-inline bool writeAll(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
+inline bool writeAll(const QString& path, const QByteArray& data) { return NHostTest::WriteFile(path, data); }
 
 // Copies the files under from, in their folders, to the folder to.
 inline bool copyTree(const QString& from, const QString& to)

@@ -105,11 +105,9 @@ void TestVcfReader::bcfReadsLikeVcf_data()
     QTest::addColumn<QByteArray>("vcf");
     QTest::addColumn<QString>("column");
     QTest::addColumn<QByteArray>("mode");
-    for (const QString& sample : {QStringLiteral("DR2612-01"), QStringLiteral("DR2612-03")}) {
-        const QByteArray vcf = readAll(shipped(QStringLiteral("project/samples/%1.vcf").arg(sample)));
-        QTest::newRow(qPrintable(sample + " compressed")) << vcf << sample << QByteArray("wb");
-        QTest::newRow(qPrintable(sample + " plain")) << vcf << sample << QByteArray("wbu");
-    }
+    const QByteArray shippedVcf = readAll(shipped(QStringLiteral("project/samples/DR2612-01.vcf")));
+    QTest::newRow("compressed") << shippedVcf << c_sColumn << QByteArray("wb");
+    QTest::newRow("plain") << shippedVcf << c_sColumn << QByteArray("wbu");
     // A BCF record's sample part is read whole and the column picked from it.
     QByteArray trio;
     for (int index = 0; index < 12; ++index)

@@ -1,6 +1,5 @@
 #include "host/dna/Project.h"
 #include "host/dna/Sample.h"
-#include "host/dna/Settings.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/HostFiles.h"
 
@@ -9,8 +8,6 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <boost/make_shared.hpp>
 
 #include <functional>
 
@@ -49,24 +46,16 @@ class tst_Project : public QObject
     QTemporaryDir m_dir;
 
 private slots:
-    void newProjectAndSettings()
+    void newProject()
     {
         CProject project;
         QVERIFY(project.GetReportVariables().empty() && project.GetPath().empty() && !project.IsModified() && !project.BlocksAnalysis());
         QCOMPARE(stateOf(project), (QStringList{"", QString::number(NDna::SConsts::c_nNotSelect), "1"}));
-        project.SetSelectedSample(7);
-        QCOMPARE(project.GetSelectedSample(), 7u);
         project.AddSample("Proband", "/data/proband.vcf");
         QVERIFY_EXCEPTION_THROWN(project.GetSample(1), std::out_of_range);
         // Without a path a save fails and the changes are still unsaved.
         std::string error;
         QVERIFY(!project.Save(&error) && !error.empty() && project.IsModified());
-        auto settings = boost::make_shared<NDna::CSettings>();
-        settings->SetReferenceDatabase("GRCh38 (ClinVar 2024)");
-        NDna::SetSettings(settings);
-        QCOMPARE(NDna::GetSettings()->GetReferenceDatabase(), std::string("GRCh38 (ClinVar 2024)"));
-        NDna::SetSettings(boost::shared_ptr<NDna::ISettings>());
-        QVERIFY(!NDna::GetSettings() && settings.use_count() == 1);
     }
 
     void fileRoundTrip()

@@ -1,13 +1,10 @@
 #include "host/log/Logger.h"
-#include "testkit/RecordingLogger.h"
 #include "host/log/StreamLogger.h"
 #include "tests/support/HostFiles.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <boost/make_shared.hpp>
 
 #include <set>
 #include <sstream>
@@ -21,26 +18,14 @@ class tst_Logger : public QObject
     Q_OBJECT
 
 private slots:
-    void registryLetsGoOfReplacedLoggers()
-    {
-        // A name of this test only, so that the application's main logger ("") is never touched.
-        const auto first = boost::make_shared<NLog::CRecordingLogger>();
-        NLog::SetLogger("tst_Logger", first);
-        NLog::SetLogger("tst_Logger", boost::make_shared<NLog::CRecordingLogger>());
-        QVERIFY(NLog::GetLogger("tst_Logger") && first.use_count() == 1);
-        NLog::SetLogger("tst_Logger", boost::shared_ptr<NLog::ILogger>());
-        QVERIFY(!NLog::GetLogger("tst_Logger"));
-    }
-
     void streamLoggerLines_data()
     {
         QTest::addColumn<int>("maxLevel");
         QTest::addColumn<int>("level");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("info logger keeps error") << 3 << int(NLog::LogLevelError) << "error  ";
+        // Error's name is the file test's part.
         QTest::newRow("info logger keeps info") << 3 << int(NLog::LogLevelInfo) << "info   ";
         QTest::newRow("info logger drops debug") << 3 << int(NLog::LogLevelDebug) << QString();
-        QTest::newRow("error logger drops warning") << 1 << int(NLog::LogLevelWarning) << QString();
         QTest::newRow("debug logger keeps warning") << 4 << int(NLog::LogLevelWarning) << "warning";
         QTest::newRow("level without a name") << 10 << 9 << "9      ";
     }

@@ -1,6 +1,5 @@
 #include "host/log/Logger.h"
 #include "testkit/RecordingLogger.h"
-#include "host/report/CellText.h"
 #include "tests/host/report/ReportTestSupport.h"
 #include "tests/support/FileSizeLimit.h"
 
@@ -108,8 +107,6 @@ private slots:
         QCOMPARE(m_pLogger->GetEntries().size(), size_t(1));
         const QString message = QString::fromStdString(m_pLogger->GetMessages().front());
         QVERIFY2(message.contains("\"Markers\", row 0, column 1") && message.contains("SUnknownCell"), qPrintable(message));
-        bool known = true;
-        QVERIFY(NFastReport::CellText(boost::any(SUnknownCell{1}), &known) == "[?]" && !known);
 
         // A second update renders the new values instead of adding to the old ones.
         widget.SetVariables({{QStringLiteral("Note"), QStringLiteral("2026-118")}});

@@ -118,7 +118,6 @@ private slots:
         QFETCH(QString, title);
         QFETCH(bool, archive);
         CFastReportWidget widget(nullptr);
-        QVERIFY(!widget.IsPdfArchive());
         widget.SetPdfArchive(archive);
         widget.SetVariables(archive ? QMap<QString, QString>{{"Case", "117"}, {"DATE", date}} : QMap<QString, QString>{{"Case", "117"}});
         const QString pdf = writePdf(&widget, html);
