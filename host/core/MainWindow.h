@@ -52,6 +52,7 @@ public:
 
     // Whether the user may run analyses (false keeps plug-ins' "Analysis" disabled).
     virtual bool HasControlsAccess() const;
+    // For the host and for tests: a window whose user may not run analyses.
     void SetControlsAccess(bool access);
 
     // The interface language, such as "en"; names a level of the template tree.

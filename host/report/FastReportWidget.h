@@ -54,6 +54,9 @@ public:
     // Forgets everything that was set and shows the empty state; emits reportCleared() once.
     void ClearReport();
 
+    // What was handed over last, for observation: the host reads the variables (say,
+    // whether the result may be reported), tests and plug-in authors check what a
+    // plug-in set. Nothing in the viewer depends on these being called.
     const QMap<QString, QString>& GetVariables() const;
     const std::list<boost::shared_ptr<IDataSet> >& GetDataSets() const;
     const QMap<QString, QColor>& GetMemoColors() const;
