@@ -12,233 +12,26 @@
 #include "host/core/Settings.h"
 #include "host/dna/Project.h"
 #include "testkit/FakeHost.h"
+#include "testkit/ObjectCount.h"
 #include "testkit/ProjectBuilder.h"
+#include "testkit/WindowView.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QSet>
 #include <QToolBar>
 
-#include <atomic>
 #include <exception>
-#include <functional>
 #include <memory>
-
-// Qt's hook table, the one that object inspectors use: the slots for callbacks on
-// each QObject's construction and destruction.
-QT_BEGIN_NAMESPACE
-extern Q_CORE_EXPORT quintptr qtHookData[];
-QT_END_NAMESPACE
 
 namespace NTarsel {
 namespace NTestKit {
 
 namespace {
-
-// Positions in qtHookData.
-const int c_nHookDataVersion = 0;
-const int c_nHookDataSize = 1;
-const int c_nAddObjectHook = 3;
-const int c_nRemoveObjectHook = 4;
-
-// Counts the QObjects alive in the process while it exists, chaining to any hooks
-// that were set before. Objects made before it and destroyed while it counts make
-// the count go down; only growth between two readings tells of a leak.
-class CObjectCounter
-{
-public:
-    using Hook = void (*)(QObject*);
-
-    CObjectCounter()
-    {
-        m_bAvailable = qtHookData[c_nHookDataVersion] >= 1 && qtHookData[c_nHookDataSize] > c_nRemoveObjectHook;
-        if (!m_bAvailable)
-            return;
-        s_previousAdd = reinterpret_cast<Hook>(qtHookData[c_nAddObjectHook]);
-        s_previousRemove = reinterpret_cast<Hook>(qtHookData[c_nRemoveObjectHook]);
-        qtHookData[c_nAddObjectHook] = reinterpret_cast<quintptr>(&added);
-        qtHookData[c_nRemoveObjectHook] = reinterpret_cast<quintptr>(&removed);
-    }
-
-    ~CObjectCounter()
-    {
-        if (!m_bAvailable)
-            return;
-        qtHookData[c_nAddObjectHook] = reinterpret_cast<quintptr>(s_previousAdd);
-        qtHookData[c_nRemoveObjectHook] = reinterpret_cast<quintptr>(s_previousRemove);
-    }
-
-    CObjectCounter(const CObjectCounter&) = delete;
-    CObjectCounter& operator=(const CObjectCounter&) = delete;
-
-    bool available() const { return m_bAvailable; }
-    long count() const { return s_count.load(); }
-
-private:
-    static void added(QObject* object)
-    {
-        ++s_count;
-        if (s_previousAdd)
-            s_previousAdd(object);
-    }
-
-    static void removed(QObject* object)
-    {
-        --s_count;
-        if (s_previousRemove)
-            s_previousRemove(object);
-    }
-
-    bool m_bAvailable = false;
-    static std::atomic<long> s_count;
-    static Hook s_previousAdd;
-    static Hook s_previousRemove;
-};
-
-std::atomic<long> CObjectCounter::s_count{0};
-CObjectCounter::Hook CObjectCounter::s_previousAdd = nullptr;
-CObjectCounter::Hook CObjectCounter::s_previousRemove = nullptr;
-
-QString describe(const QObject* object)
-{
-    if (!object)
-        return QStringLiteral("none");
-    QString text = QLatin1String(object->metaObject()->className());
-    if (!object->objectName().isEmpty())
-        text += QStringLiteral(" \"%1\"").arg(object->objectName());
-    else if (const auto* widget = qobject_cast<const QWidget*>(object); widget && !widget->windowTitle().isEmpty())
-        text += QStringLiteral(" \"%1\"").arg(widget->windowTitle());
-    return text;
-}
-
-QString actionText(const QAction* action)
-{
-    if (action->isSeparator())
-        return QStringLiteral("|");
-    QString text = action->menu() ? action->menu()->title() : action->text();
-    if (!action->isVisible())
-        text += QStringLiteral(" (hidden)");
-    return text;
-}
-
-QStringList actionTexts(const QList<QAction*>& actions)
-{
-    QStringList texts;
-    for (const QAction* action : actions)
-        texts << actionText(action);
-    return texts;
-}
-
-QString listText(const QStringList& items)
-{
-    return QLatin1Char('[') + items.join(QStringLiteral(", ")) + QLatin1Char(']');
-}
-
-// What a user sees of the main window, and what the host keeps of its profile:
-// enough to tell whether the window came back exactly after analysis mode.
-struct SWindowView
-{
-    int state = -1;
-    Qt::WindowStates windowState;
-    QPointer<QWidget> central;
-    bool centralShown = false;
-    QStringList toolBars;
-    QStringList docks;
-    QStringList menuBar;
-    bool profileBound = false;
-    QList<QAction*> profileActions;
-    QStringList profileActionTexts;
-    bool analysisUsable = false;
-};
-
-SWindowView view(const CFakeHost& host, QAction* analysis)
-{
-    SWindowView result;
-    NTarsel::CMainWindow* window = host.window();
-    result.state = window->GetState();
-    result.windowState = window->windowState();
-    result.central = window->centralWidget();
-    result.centralShown = result.central && !result.central->isHidden();
-    for (QToolBar* toolBar : window->findChildren<QToolBar*>()) {
-        if (window->toolBarArea(toolBar) == Qt::NoToolBarArea)
-            continue;
-        result.toolBars << QStringLiteral("%1%2: %3")
-                               .arg(toolBar->windowTitle(),
-                                    toolBar->isHidden() ? QStringLiteral(" (hidden)") : QString(),
-                                    actionTexts(toolBar->actions()).join(QLatin1Char(',')));
-    }
-    result.toolBars.sort();
-    for (QDockWidget* dock : window->findChildren<QDockWidget*>()) {
-        if (window->dockWidgetArea(dock) == Qt::NoDockWidgetArea)
-            continue;
-        result.docks << dock->windowTitle() + (dock->isHidden() ? QStringLiteral(" (hidden)") : QString());
-    }
-    result.docks.sort();
-    result.menuBar = actionTexts(window->menuBar()->actions());
-    result.profileBound = host.profile()->IsBound();
-    if (QToolBar* toolBar = host.profile()->GetToolBar(NTarsel::ActionTypeAnalysis)) {
-        result.profileActions = toolBar->actions();
-        result.profileActionTexts = actionTexts(result.profileActions);
-    }
-    result.analysisUsable = analysis && analysis->isVisible() && analysis->isEnabled();
-    return result;
-}
-
-QString stateName(int state)
-{
-    switch (state) {
-    case NTarsel::MainWindowStateNormal:
-        return QStringLiteral("normal");
-    case NTarsel::MainWindowStateAnalysis:
-        return QStringLiteral("analysis");
-    default:
-        return QString::number(state);
-    }
-}
-
-// Compares the window after leaving analysis mode with the one before entering.
-void compareViews(const SWindowView& before, const SWindowView& after, const QString& when, CLifecycleResult& result)
-{
-    if (after.state != before.state || after.windowState != before.windowState)
-        result.addFailure(QStringLiteral("window state"),
-                          QStringLiteral("%1 the window state is %2, not %3 as before")
-                              .arg(when, stateName(after.state), stateName(before.state)));
-    if (after.central != before.central || after.centralShown != before.centralShown)
-        result.addFailure(QStringLiteral("central widget"),
-                          QStringLiteral("%1 the central widget is %2%3, not the host's %4")
-                              .arg(when, describe(after.central),
-                                   after.centralShown ? QString() : QStringLiteral(" (hidden)"),
-                                   describe(before.central)));
-    if (after.toolBars != before.toolBars)
-        result.addFailure(QStringLiteral("toolbars"), QStringLiteral("%1 the toolbars are %2, not %3 as before")
-                                                          .arg(when, listText(after.toolBars), listText(before.toolBars)));
-    if (after.docks != before.docks)
-        result.addFailure(QStringLiteral("docks"), QStringLiteral("%1 the docks are %2, not %3 as before")
-                                                       .arg(when, listText(after.docks), listText(before.docks)));
-    if (after.menuBar != before.menuBar)
-        result.addFailure(QStringLiteral("menu bar"), QStringLiteral("%1 the menu bar holds %2, not %3 as before")
-                                                          .arg(when, listText(after.menuBar), listText(before.menuBar)));
-    if (after.profileBound != before.profileBound)
-        result.addFailure(QStringLiteral("profile"), QStringLiteral("%1 the host's profile is %2")
-                                                         .arg(when, after.profileBound ? QStringLiteral("bound, not unbound as before")
-                                                                                       : QStringLiteral("not bound again")));
-    if (after.profileActions != before.profileActions)
-        result.addFailure(QStringLiteral("Analysis action"),
-                          QStringLiteral("%1 the Analysis action is not back in place: the profile's analysis toolbar "
-                                         "holds %2, not %3 as before")
-                              .arg(when, listText(after.profileActionTexts), listText(before.profileActionTexts)));
-    if (after.analysisUsable != before.analysisUsable)
-        result.addFailure(QStringLiteral("Analysis action usable"),
-                          QStringLiteral("%1 the Analysis action is %2")
-                              .arg(when, after.analysisUsable ? QStringLiteral("usable, unlike before")
-                                                              : QStringLiteral("hidden or disabled, unlike before")));
-}
 
 // Runs one operation of the plug-in; whatever it throws becomes a failure naming
 // it and when it ran. Failures of one operation count as one kind.
@@ -251,77 +44,6 @@ bool guarded(CLifecycleResult& result, const QString& operation, const QString& 
                           message ? QStringLiteral("%1 let an exception out: %2").arg(what, NCommon::FromLocal(message))
                                   : QStringLiteral("%1 let an unknown exception out").arg(what));
     });
-}
-
-// Lets widgets finish what they deferred (toolbars delete the buttons of removed
-// actions later), so that counts compare what stays.
-void settle()
-{
-    for (int round = 0; round < 3; ++round) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
-}
-
-struct SCounts
-{
-    int windowObjects = 0;
-    int widgets = 0;
-    long liveObjects = 0;
-};
-
-SCounts counts(const CFakeHost& host, const CObjectCounter& counter)
-{
-    settle();
-    SCounts result;
-    result.windowObjects = host.window()->findChildren<QObject*>().size();
-    result.widgets = QApplication::allWidgets().size();
-    result.liveObjects = counter.count();
-    return result;
-}
-
-// The analysis toolbars and Report menus that leaving analysis mode left detached in
-// the window since the last look, with the objects and widgets below them: each entry
-// adds one of each and leaving only detaches them, owned by the window and its menu
-// bar, so they are no leak.
-struct SDetachedBars
-{
-    int toolBars = 0;
-    int menus = 0;
-    int objects = 0;
-    int widgets = 0;
-};
-
-SDetachedBars takeDetachedBars(const CFakeHost& host, QSet<const QObject*>& known)
-{
-    SDetachedBars result;
-    // The sample selector moves on from toolbar to toolbar; it is no part of the one it left.
-    std::function<void(const QObject*)> add = [&](const QObject* object) {
-        if (qobject_cast<const QComboBox*>(object))
-            return;
-        ++result.objects;
-        result.widgets += object->isWidgetType();
-        for (const QObject* child : object->children())
-            add(child);
-    };
-    auto take = [&](QWidget* bar) {
-        if (known.contains(bar))
-            return false;
-        known.insert(bar);
-        add(bar);
-        return true;
-    };
-    NTarsel::CMainWindow* window = host.window();
-    const QString name = QLatin1String(NTarsel::NExtension::CBaseExtension::analysisToolbarName);
-    for (QToolBar* toolBar : window->findChildren<QToolBar*>(name, Qt::FindDirectChildrenOnly)) {
-        if (window->toolBarArea(toolBar) == Qt::NoToolBarArea && take(toolBar))
-            ++result.toolBars;
-    }
-    for (QMenu* menu : window->menuBar()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (!window->menuBar()->actions().contains(menu->menuAction()) && take(menu))
-            ++result.menus;
-    }
-    return result;
 }
 
 // The last error lines of the log, to say why an entry was refused.
@@ -344,7 +66,7 @@ QList<QMenu*> addedSubmenus(const CFakeHost& host, const SWindowView& before)
 {
     QList<QMenu*> submenus;
     for (QAction* action : host.window()->menuBar()->actions()) {
-        if (!action->menu() || before.menuBar.contains(actionText(action)))
+        if (!action->menu() || before.menuBar.contains(ActionText(action)))
             continue;
         for (QAction* entry : action->menu()->actions()) {
             if (entry->menu())
@@ -547,7 +269,7 @@ void CLifecycleRun::runScenario(const SScenario& scenario)
     });
     // The window as it was before the first entry of all; a project may only change
     // whether the Analysis action can be used.
-    const SWindowView current = view(m_host, m_pAnalysis);
+    const SWindowView current = ViewOf(m_host, m_pAnalysis);
     if (!m_pBaseline)
         m_pBaseline = std::make_unique<SWindowView>(current);
     SWindowView before = *m_pBaseline;
@@ -578,8 +300,8 @@ void CLifecycleRun::runScenario(const SScenario& scenario)
             if (scenario.mustEnter)
                 fail(QStringLiteral("entry"), QStringLiteral("Triggering Analysis did not enter analysis mode %1; %2")
                                                   .arg(when, lastErrors(m_host)));
-            settle();
-            compareViews(before, view(m_host, m_pAnalysis), QStringLiteral("After a refused entry %1").arg(when),
+            Settle();
+            CompareViews(before, ViewOf(m_host, m_pAnalysis), QStringLiteral("After a refused entry %1").arg(when),
                          m_result);
             continue;
         }
@@ -605,14 +327,14 @@ void CLifecycleRun::runScenario(const SScenario& scenario)
             guarded(m_result, QStringLiteral("Triggering Analysis to leave analysis mode"), when,
                     [&] { m_pAnalysis->trigger(); });
         }
-        settle();
-        compareViews(before, view(m_host, m_pAnalysis), QStringLiteral("After leaving analysis mode %1").arg(when),
+        Settle();
+        CompareViews(before, ViewOf(m_host, m_pAnalysis), QStringLiteral("After leaving analysis mode %1").arg(when),
                      m_result);
         if (m_host.window()->GetState() == NTarsel::MainWindowStateAnalysis)
             // Still in analysis mode: further cycles would only repeat this failure.
             break;
 
-        const SDetachedBars left = takeDetachedBars(m_host, m_detachedBars);
+        const SDetachedBars left = TakeDetachedBars(m_host, m_detachedBars);
         if (left.toolBars != 1 || left.menus != 1)
             fail(QStringLiteral("detached bars"),
                  QStringLiteral("Leaving analysis mode %1 left %2 analysis toolbars and %3 Report menus detached in the "
@@ -627,7 +349,7 @@ void CLifecycleRun::runScenario(const SScenario& scenario)
 
         if (!scenario.measure || (cycle != 2 && cycle != scenario.cycles))
             continue;
-        const SCounts now = counts(m_host, m_counter);
+        const SCounts now = Counts(m_host, m_counter);
         if (cycle == 2) {
             second = now;
             continue;

@@ -1,8 +1,6 @@
 #include "host/core/MainWindow.h"
 
 #include <QComboBox>
-#include <QDockWidget>
-#include <QPointer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -17,19 +15,6 @@ void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& m
         g_warnings.append(message);
 }
 
-// Per widget: C central, - a hidden child, ! gone or no longer a child of the window.
-template <class Widget>
-QString shown(const QMainWindow& window, const QList<QPointer<Widget> >& widgets)
-{
-    QString result;
-    for (Widget* widget : widgets)
-        result += !widget || widget->parentWidget() != &window || widget->isWindow() ? '!'
-                  : widget->isHidden()                                              ? '-'
-                  : window.centralWidget() == widget                                ? 'C'
-                                                                                    : '+';
-    return result;
-}
-
 } // namespace
 
 class tst_MainWindow : public QObject
@@ -37,54 +22,6 @@ class tst_MainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void swapsRestoreInReverseOrder()
-    {
-        NTarsel::CMainWindow window;
-        QList<QPointer<QWidget> > widgets{new QWidget, new QWidget, new QWidget};
-        // Without a central widget of its own the window is left with none.
-        window.SetCentralWidget(widgets[1]);
-        window.RestoreCentralWidget();
-        QVERIFY(!window.centralWidget());
-        window.setCentralWidget(widgets[0]);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        // Swapping in the current widget or none is no swap: one restore then reaches the first.
-        const std::vector<std::pair<int, QString> > steps{{-1, "C-!"}, {1, "-C!"}, {2, "--C"}, {-1, "-C-"}, {-1, "C--"}, {-1, "C--"},
-                                                          {2, "--C"}, {2, "--C"}, {3, "--C"}, {-1, "C--"}};
-        for (const auto& step : steps) {
-            if (step.first < 0)
-                window.RestoreCentralWidget();
-            else
-                window.SetCentralWidget(step.first < 3 ? widgets[step.first].data() : nullptr);
-            QCOMPARE(shown(window, widgets), step.second);
-        }
-        QVERIFY(widgets[0]->isVisible());
-    }
-
-    void docksFollowState()
-    {
-        NTarsel::CMainWindow window;
-        QVERIFY(window.HasControlsAccess() && window.GetLocale() == "en");
-        QList<QPointer<QDockWidget> > docks{new QDockWidget("Samples", &window), new QDockWidget("Sequences", &window)};
-        window.AddNormalDockWidget(Qt::LeftDockWidgetArea, docks[0]);
-        window.AddNormalDockWidget(Qt::BottomDockWidgetArea, docks[1]);
-        window.SwitchToState(NTarsel::MainWindowStateAnalysis);
-        QCOMPARE(window.GetState(), NTarsel::MainWindowStateAnalysis);
-        // A dock registered during an analysis waits for the normal layout.
-        docks << new QDockWidget("Late", &window);
-        window.AddNormalDockWidget(Qt::RightDockWidgetArea, docks[2]);
-        QCOMPARE(shown(window, docks), QStringLiteral("---"));
-        window.SwitchToState(NTarsel::MainWindowStateNormal);
-        QCOMPARE(shown(window, docks), QStringLiteral("+++"));
-        // A registered dock that the host deleted is skipped, not touched.
-        delete docks[2];
-        window.SwitchToState(NTarsel::MainWindowStateAnalysis);
-        window.addDockWidget(Qt::RightDockWidgetArea, docks[0]);
-        window.setupDockWidgets();
-        QCOMPARE(shown(window, docks), QStringLiteral("++!"));
-        QCOMPARE(window.dockWidgetArea(docks[0]), Qt::LeftDockWidgetArea);
-    }
-
     void windowModifiedWithoutWarning()
     {
         NTarsel::CMainWindow window;
