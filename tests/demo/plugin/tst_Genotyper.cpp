@@ -1,7 +1,5 @@
 #include "demo/plugin/GenotyperExtension.h"
-#include "demo/plugin/VcfReader.h"
 #include "extension/Variables.h"
-#include "host/core/MainWindow.h"
 #include "host/dna/Project.h"
 #include "host/dna/Sample.h"
 #include "host/report/CellText.h"
@@ -12,19 +10,13 @@
 
 #include <QtTest>
 
-#include <QAction>
 #include <QComboBox>
-#include <QMenu>
-#include <QRegularExpression>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <boost/make_shared.hpp>
 
 #include <htslib/bgzf.h>
-
-#include <cstdio>
-#include <stdexcept>
-#include <typeinfo>
-#include <unistd.h>
 
 using NTarsel::NExtension::CBaseExtension;
 using NTarsel::NExtension::CVariables;
@@ -32,8 +24,6 @@ using NTarsel::NExtension::CVariables;
 namespace {
 
 typedef std::list<boost::shared_ptr<NFastReport::IDataSet> > DataSets;
-
-const char* const c_sSource = "GenotyperExtension";
 
 // The plug-in with its protected parts in reach, as the host cannot reach them.
 class CTestGenotyper : public CGenotyperExtension
@@ -44,7 +34,6 @@ public:
     using CBaseExtension::m_bAnalyseMode;
     using CBaseExtension::m_pReportWidget;
     using CBaseExtension::m_pSamplesCombo;
-    using CBaseExtension::m_pTemplateMenu;
     using CBaseExtension::m_variables;
 };
 
@@ -78,43 +67,18 @@ const NFastReport::IDataSet* find(const DataSets& dataSets, const char* name)
     return nullptr;
 }
 
-std::vector<NLog::SLogEntry> errors(const CTestHost& host, const std::string& source = c_sSource)
+std::vector<NLog::SLogEntry> errors(const CTestHost& host)
 {
     std::vector<NLog::SLogEntry> result;
     for (const NLog::SLogEntry& entry : host.logger().GetEntries()) {
-        if (entry.level == 1 && entry.source == source)
+        if (entry.level == 1 && entry.source == "GenotyperExtension")
             result.push_back(entry);
     }
     return result;
 }
 
-// Everything written to the process's standard error while run runs.
-template <class Function>
-QByteArray standardError(Function run)
-{
-    std::fflush(stderr);
-    FILE* capture = std::tmpfile();
-    if (!capture) {
-        run();
-        return QByteArray("cannot capture standard error");
-    }
-    const int saved = dup(STDERR_FILENO);
-    dup2(fileno(capture), STDERR_FILENO);
-    run();
-    std::fflush(stderr);
-    dup2(saved, STDERR_FILENO);
-    close(saved);
-    QByteArray text;
-    std::rewind(capture);
-    char buffer[512];
-    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, capture)) > 0;)
-        text.append(buffer, static_cast<int>(read));
-    std::fclose(capture);
-    return text;
-}
-
 // A test host with the shipped data as its data location, the demo project loaded
-// and the plug-in installed in the host's window.
+// with its first sample selected and the plug-in installed in the host's window.
 struct SDemo
 {
     CTestHost host;
@@ -123,7 +87,7 @@ struct SDemo
 
     QString data(const QString& name) const { return QDir(host.path(QStringLiteral("data"))).filePath(name); }
 
-    bool start(int sample, const QString& panel)
+    bool start(const QString& panel)
     {
         std::string error;
         if (!copyTree(shipped(), host.path(QStringLiteral("data"))))
@@ -133,7 +97,7 @@ struct SDemo
             qWarning("%s", error.c_str());
             return false;
         }
-        project->SetSelectedSample(sample);
+        project->SetSelectedSample(0);
         extension.Install(host.window());
         host.loadDatabase(panel);
         extension.SetProject(project);
@@ -151,20 +115,6 @@ struct SDemo
     }
 };
 
-// A project whose storage fails once armed, as a host's project may.
-class CFailingProject : public NDna::CProject
-{
-public:
-    bool armed = false;
-
-    boost::shared_ptr<NDna::ISample> GetSample(unsigned int index) override
-    {
-        if (armed)
-            throw std::runtime_error("the project storage went away");
-        return NDna::CProject::GetSample(index);
-    }
-};
-
 } // namespace
 
 class TestGenotyper : public QObject
@@ -175,23 +125,16 @@ private slots:
     void initTestCase();
     void findingsPerSample_data();
     void findingsPerSample();
-    void switchingSampleAnalysesTheOtherFile();
     void readingAndQualityCheck_data();
     void readingAndQualityCheck();
-    void memoColoursShadeEachClassReadably();
-    void panelsAndTemplates_data();
-    void panelsAndTemplates();
     void badInputFailsWithOneClearError_data();
     void badInputFailsWithOneClearError();
-    void failingProjectIsLoggedNotThrown();
-    void shippedTemplatesPlaceThePluginsDataSets_data();
-    void shippedTemplatesPlaceThePluginsDataSets();
+    void declaredDataSetsAreHandedOut();
 };
 
 void TestGenotyper::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY2(QFileInfo(shipped(QStringLiteral("project/demo.tproj"))).isFile(), qPrintable(shipped()));
 }
 
 void TestGenotyper::findingsPerSample_data()
@@ -236,14 +179,14 @@ void TestGenotyper::findingsPerSample()
     QFETCH(QStringList, findings);
     QFETCH(QString, summary);
     SDemo demo;
-    QVERIFY(demo.start(sample, panel));
-
+    QVERIFY(demo.start(panel));
     demo.extension.EnterAnalyse();
 
-    QCOMPARE(demo.host.window()->GetState(), NTarsel::MainWindowStateAnalysis);
-    QVERIFY(errors(demo.host).empty());
+    // The other samples as the user picks them: the plug-in reads the newly selected
+    // sample's file (the selector itself is the base library's test).
+    demo.extension.m_pSamplesCombo->setCurrentIndex(sample);
+
     const DataSets dataSets = demo.extension.m_pReportWidget->GetDataSets();
-    QCOMPARE(dataSets.size(), std::size_t(2));
     const NFastReport::IDataSet* table = find(dataSets, "Findings");
     QCOMPARE(columns(table), (QStringList{"Gene", "Position", "Change", "Genotype", "Depth", "Classification"}));
     QCOMPARE(rows(table), findings);
@@ -253,10 +196,6 @@ void TestGenotyper::findingsPerSample()
              (QStringList{"Variants in the file | " + figures.at(0), "Known variants tested | " + figures.at(1),
                           "Findings | " + figures.at(2), "Mean depth | " + figures.at(3),
                           "Quality check passed | yes"}));
-    // Numbers as such: the viewer formats them itself.
-    QVERIFY(find(dataSets, "Summary")->value(3, 1).type() == typeid(double));
-    for (unsigned int row = 0; row < table->rowSize(); ++row)
-        QVERIFY(table->value(row, 4).type() == typeid(int));
 
     const QString sampleName =
         QString::fromStdString(demo.project->GetSample(sample)->GetData()->GetSpecimen()->GetName());
@@ -265,23 +204,6 @@ void TestGenotyper::findingsPerSample()
     QCOMPARE(variables.value(QStringLiteral("SampleName")), sampleName);
     QCOMPARE(variables.value(QStringLiteral("ReferencePanel")), panel);
     QVERIFY(demo.extension.m_pReportWidget->ReportText().contains(sampleName));
-}
-
-void TestGenotyper::switchingSampleAnalysesTheOtherFile()
-{
-    SDemo demo;
-    QVERIFY(demo.start(0, QStringLiteral("cardio-panel")));
-    demo.extension.EnterAnalyse();
-
-    // The plug-in reads the newly selected sample's file; the selector itself is the
-    // base library's test.
-    demo.extension.m_pSamplesCombo->setCurrentIndex(2);
-
-    QCOMPARE(demo.extension.m_pReportWidget->GetVariables().value(QStringLiteral("SampleName")),
-             QStringLiteral("DR2612-03"));
-    const QStringList findings = rows(find(demo.extension.m_pReportWidget->GetDataSets(), "Findings"));
-    QCOMPARE(findings.size(), 3);
-    QVERIFY(findings.first().startsWith(QStringLiteral("MYBPC3 | chr11:47334680")));
 }
 
 void TestGenotyper::readingAndQualityCheck_data()
@@ -300,21 +222,16 @@ void TestGenotyper::readingAndQualityCheck_data()
     const QByteArray other = "chr14\t23430000\t.\tA\tG\t50\tPASS\t.\tGT:DP\t0/1:";
     const QString found = QStringLiteral("Pathogenic variant found");
     const QString cannot = QStringLiteral("Result cannot be reported: ");
-    row("deep enough", vcfText(finding + "40\n" + other + "30\n"), found, "35.00", "40");
     row("shallow finding", vcfText(finding + "19\n" + other + "90\n"),
         cannot + "findings read fewer than 20 times: 1 of 1", "54.50", "19");
     row("finding without depth", vcfText(finding + ".\n" + other + "90\n"),
         cannot + "findings without a read depth: 1 of 1", "90.00", "not available");
     row("shallow file", vcfText(finding + "35\n" + other + "20\n"), cannot + "mean read depth 27.5, at least 30 needed",
         "27.50", "35");
-    row("shallow records that are no findings", vcfText(finding + "60\n" + other + "10\n"), found, "35.00", "60");
     row("no depths, a finding", vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT\t0/1\n"),
         cannot + "the file holds no read depths", "not available", "not available");
     // Nothing found where nothing could be seen is no negative result.
     row("no records", vcfText(QByteArray()), cannot + "the file holds no variant records", "not available", QString());
-    // No genotype data: a no-call, so no finding.
-    row("FORMAT of a dot", vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\t.\t.\n"),
-        cannot + "the file holds no read depths", "not available", QString());
 
     const QByteArray site = "chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP";
     const QByteArray trio = vcfText(site + "\t0/0:40\t0/1:41\t1/1:42\n", {}, "MOTHER\tDR2612-01\tFATHER");
@@ -336,15 +253,12 @@ void TestGenotyper::readingAndQualityCheck()
     QFETCH(QString, meanDepth);
     QFETCH(QString, findingDepth);
     SDemo demo;
-    QVERIFY(demo.start(0, QStringLiteral("cardio-panel")));
+    QVERIFY(demo.start(QStringLiteral("cardio-panel")));
     const QString path = demo.host.path(QStringLiteral("sample.vcf"));
     QVERIFY(writeAll(path, vcf));
     demo.useSample(path, local(column));
 
-    bool read = false;
-    const QByteArray printed = standardError([&] { read = demo.extension.interpretateResults(); });
-    QVERIFY(read);
-    QVERIFY2(printed.isEmpty(), printed.constData());
+    QVERIFY(demo.extension.interpretateResults());
     QCOMPARE(demo.extension.m_variables.value(CVariables::c_sAnalysisStatus), headline);
     QCOMPARE(demo.extension.m_variables.value(CVariables::c_sReportable),
              headline.startsWith(QStringLiteral("Result cannot")) ? QStringLiteral("no") : QStringLiteral("yes"));
@@ -355,58 +269,6 @@ void TestGenotyper::readingAndQualityCheck()
     QCOMPARE(findings.size(), findingDepth.isEmpty() ? 0 : 1);
     if (!findings.isEmpty())
         QCOMPARE(findings.first().section(QStringLiteral(" | "), 4, 4), findingDepth);
-}
-
-// Every class a panel names has a colour, light enough for dark text, and the
-// pathogenic ones stand out from the benign ones.
-void TestGenotyper::memoColoursShadeEachClassReadably()
-{
-    SDemo demo;
-    QVERIFY(demo.start(0, QStringLiteral("cardio-panel")));
-    demo.extension.EnterAnalyse();
-
-    const QMap<QString, QColor> colours = demo.extension.m_pReportWidget->GetMemoColors();
-    QCOMPARE(colours.keys(), (QStringList{"Benign", "Likely benign", "Likely pathogenic", "Pathogenic",
-                                          "Uncertain significance"}));
-    for (auto colour = colours.cbegin(); colour != colours.cend(); ++colour) {
-        const QColor c = colour.value();
-        const double luminance = 0.2126 * c.redF() + 0.7152 * c.greenF() + 0.0722 * c.blueF();
-        QVERIFY2(c.isValid() && luminance > 0.6 && c.hslSaturation() > 40, qPrintable(colour.key() + c.name()));
-    }
-    QVERIFY(colours.value("Pathogenic").hslHue() < 20 || colours.value("Pathogenic").hslHue() > 340);
-    QVERIFY(colours.value("Benign").hslHue() > 70 && colours.value("Benign").hslHue() < 160);
-    QVERIFY(colours.value("Likely benign") != colours.value("Benign"));
-}
-
-void TestGenotyper::panelsAndTemplates_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<QString>("database");
-    QTest::addColumn<QStringList>("templates");
-    QTest::newRow("English, cardio") << "en" << "cardio-panel" << QStringList{"Standard", "Summary"};
-    QTest::newRow("English, upper-case name") << "en" << "Pharmaco-Panel" << QStringList{"Standard", "Summary"};
-    QTest::newRow("German") << "de" << "cardio-panel" << QStringList{"Befund"};
-}
-
-void TestGenotyper::panelsAndTemplates()
-{
-    QFETCH(QString, locale);
-    QFETCH(QString, database);
-    QFETCH(QStringList, templates);
-    SDemo demo;
-    demo.host.window()->SetLocale(local(locale));
-    QVERIFY(demo.start(0, database));
-    QVERIFY(demo.extension.HasDbAccess(database.toLower()));
-
-    QStringList entries;
-    for (QAction* entry : demo.extension.m_pTemplateMenu->actions())
-        entries << entry->text();
-    QCOMPARE(entries, templates);
-
-    demo.extension.EnterAnalyse();
-    QCOMPARE(demo.extension.m_variables.value(QStringLiteral("ReferencePanel")), database.toLower());
-    QVERIFY(QFileInfo(demo.extension.m_pReportWidget->GetReportPath()).isFile());
-    QVERIFY(demo.extension.m_pReportWidget->GetReportPath().startsWith(demo.data(QStringLiteral("reports/") + locale)));
 }
 
 void TestGenotyper::badInputFailsWithOneClearError_data()
@@ -428,7 +290,6 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
     const QByteArray site = "chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:40";
 
     vcfRow("missing VCF", QByteArray(), {"no such file"});
-    vcfRow("empty VCF", QByteArray(""), {"empty"});
     vcfRow("line ending before the genotypes", sample.left(firstRecord + 30) + '\n',
            {"record 1", "before its sample columns"});
     vcfRow("trio without the sample's column", vcfText(site + "\t0/0:40\t1/1:40\n", {}, "MOTHER\tFATHER\tCHILD"),
@@ -438,45 +299,22 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
     vcfRow("record with too few sample columns", vcfText(site + "\t0/1:40\n" + site + '\n', {}, "OTHER\tDR2612-01"),
            {"record 2 cannot be read", "too few columns"});
     vcfRow("truncated in the header", sample.left(header), {"header"});
-    vcfRow("truncated compressed VCF", "bgzf cut", {"truncated"});
     vcfRow("damaged compressed VCF", "bgzf damaged", {"record 1 cannot be read", "compressed data is damaged"});
     vcfRow("empty line after the records", vcfText(site + "\n\n"), {"record 2 is an empty line"});
     vcfRow("genotype naming an allele the record lacks", vcfText(site.left(site.size() - 6) + "0/2:40\n"),
            {"record 1", "names an allele"});
-    vcfRow("text file", "Sample sheet\nDR2612-01\tblood\n", {"not a VCF"});
-    vcfRow("no sample column",
-           sample.left(header) + "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\nchr14\t23429005\t.\tC\tT\t50\tPASS\t.\n",
-           {"no sample column"});
-    vcfRow("position not a number",
-           sample.left(firstRecord) + "chr1\tabc" + sample.mid(sample.indexOf('\t', firstRecord + 5)),
-           {"record 1", "position"});
-    vcfRow("record with an empty chromosome", vcfText("\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:40\n"),
-           {"record 1", "lacks the chromosome"});
     // htslib allocates the length a BCF header states before reading it.
     const QByteArray bcf = QByteArray("BCF\x02\x02", 5);
     vcfRow("BCF header claiming gigabytes", bcf + QByteArray::fromHex("ffffff7f") + "##fileformat=VCFv4.2\n",
            {"header", "claims to be 2147483647 bytes"});
-    vcfRow("BCF header longer than the file", bcf + QByteArray::fromHex("e8030000") + "##fileformat=VCFv4.2\n",
-           {"header", "claims to be 1000 bytes"});
-    const QByteArray bcfHeader("##fileformat=VCFv4.2\n#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tS1\n", 71);
-    vcfRow("BCF record claiming gigabytes",
-           bcf + QByteArray::fromHex("47000000") + bcfHeader + QByteArray::fromHex("ffffff7f00000000") + "chr1",
-           {"record 1", "claims to be 2147483647 bytes"});
     // htslib makes and clears room for every index up to a header line's IDX number.
     const QByteArray hugeIndex("##contig=<ID=chr14,length=107043718,IDX=2000000000>\n");
     vcfRow("header index asking for gigabytes", vcfText(site + '\n', hugeIndex), {"header", "IDX=2000000000"});
-    vcfRow("BCF header index asking for gigabytes", bcf + QByteArray::fromHex("7b000000") + hugeIndex + bcfHeader,
-           {"header", "IDX=2000000000"});
     // htslib ends the program when asked for a genotype it stored as text.
     vcfRow("genotype stored as text ended the program", vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\t:GT\t8\n"),
            {"record 1", "genotype (GT)"});
-    vcfRow("depth not a number", vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\tGT:DP\t0/1:4x\n"),
-           {"record 1 cannot be read", "invalid character"});
     QTest::newRow("unknown panel") << sample << table << "oncology-panel"
                                    << QStringList{"oncology-panel", "cardio-panel, pharmaco-panel"};
-    QTest::newRow("no panel selected") << sample << table << QString() << QStringList{"no reference panel"};
-    QTest::newRow("missing reference table") << sample << QByteArray() << cardio
-                                             << QStringList{"%TABLE%", "no such file"};
     const QString badLine = QStringLiteral("line %1").arg(table.count('\n') + 1);
     QTest::newRow("malformed reference line") << sample << table + "chr1\t156137203\tG\tA\tLMNA\n" << cardio
                                               << QStringList{"%TABLE%", badLine};
@@ -489,15 +327,14 @@ void TestGenotyper::badInputFailsWithOneClearError()
     QFETCH(QString, panel);
     QFETCH(QStringList, message);
     SDemo demo;
-    QVERIFY(demo.start(0, QStringLiteral("cardio-panel")));
+    QVERIFY(demo.start(QStringLiteral("cardio-panel")));
     QVERIFY(demo.extension.interpretateResults());
     QCOMPARE(demo.extension.getDataSets().size(), std::size_t(2));
 
-    const QString vcfPath = demo.host.path(QStringLiteral("input/sample.vcf"));
+    const QString vcfPath = demo.host.path(QStringLiteral("sample.vcf"));
     const QString tablePath = demo.data(QStringLiteral("genotyper/references/cardio-panel.tsv"));
     if (vcf.startsWith("bgzf")) {
         // The header in one block, the records in the next.
-        QDir().mkpath(QFileInfo(vcfPath).absolutePath());
         BGZF* out = bgzf_open(local(vcfPath).c_str(), "w");
         QVERIFY(out);
         const QByteArray text = readAll(shipped(QStringLiteral("project/samples/DR2612-01.vcf")));
@@ -509,26 +346,17 @@ void TestGenotyper::badInputFailsWithOneClearError()
                  ssize_t(text.size() - records));
         QCOMPARE(bgzf_close(out), 0);
         QFile compressed(vcfPath);
-        if (vcf == "bgzf cut") {
-            QVERIFY(compressed.resize(compressed.size() * 2 / 3));
-        } else {
-            QVERIFY(compressed.open(QIODevice::ReadWrite) && compressed.seek(recordBlock + 40));
-            QCOMPARE(compressed.write("damaged"), qint64(7));
-        }
+        QVERIFY(compressed.open(QIODevice::ReadWrite) && compressed.seek(recordBlock + 40));
+        QCOMPARE(compressed.write("damaged"), qint64(7));
     } else if (!vcf.isNull()) {
         QVERIFY(writeAll(vcfPath, vcf));
     }
-    if (table.isNull())
-        QVERIFY(QFile::remove(tablePath));
-    else
-        QVERIFY(writeAll(tablePath, table));
+    QVERIFY(writeAll(tablePath, table));
     demo.useSample(vcfPath);
     demo.host.loadDatabase(panel);
     demo.host.logger().Clear();
 
-    // What went wrong is said in the program's words, never in htslib's own.
-    const QByteArray printed = standardError([&] { demo.extension.EnterAnalyse(); });
-    QVERIFY2(printed.isEmpty(), printed.constData());
+    demo.extension.EnterAnalyse();
 
     // Refused, with nothing of the sound file's result left (what a refusal does to the
     // window is the base library's test).
@@ -542,53 +370,21 @@ void TestGenotyper::badInputFailsWithOneClearError()
     }
 }
 
-void TestGenotyper::failingProjectIsLoggedNotThrown()
+// The template checker holds the shipped templates to the data sets their folders
+// declare; only the plug-in knows which data sets it hands out.
+void TestGenotyper::declaredDataSetsAreHandedOut()
 {
     SDemo demo;
-    QVERIFY(demo.start(0, QStringLiteral("cardio-panel")));
-    const auto project = boost::make_shared<CFailingProject>();
-    project->AddSample("DR2612-01", local(demo.data(QStringLiteral("project/samples/DR2612-01.vcf"))));
-    project->SetSelectedSample(0);
-    demo.extension.SetProject(project);
-    project->armed = true;
-
-    QVERIFY(!demo.extension.interpretateResults());
-
-    const std::vector<NLog::SLogEntry> logged = errors(demo.host);
-    QCOMPARE(logged.size(), std::size_t(1));
-    QVERIFY2(logged.front().message.find("the project storage went away") != std::string::npos,
-             logged.front().message.c_str());
-}
-
-void TestGenotyper::shippedTemplatesPlaceThePluginsDataSets_data()
-{
-    QTest::addColumn<QString>("directory");
-    for (const QString& report : {QStringLiteral("en/genotyper/Standard"), QStringLiteral("en/genotyper/Summary"),
-                                  QStringLiteral("de/genotyper/Befund")})
-        QTest::newRow(qPrintable(report)) << shipped(QStringLiteral("reports/") + report);
-}
-
-// The template checker knows the names a template may use; only the plug-in knows
-// which data sets and columns it hands out.
-void TestGenotyper::shippedTemplatesPlaceThePluginsDataSets()
-{
-    QFETCH(QString, directory);
-    const QString html = QString::fromUtf8(readAll(QDir(directory).filePath(QStringLiteral("report.html"))));
-    SDemo demo;
-    QVERIFY(demo.start(0, QStringLiteral("cardio-panel")));
+    QVERIFY(demo.start(QStringLiteral("cardio-panel")));
     QVERIFY(demo.extension.interpretateResults());
-    const DataSets dataSets = demo.extension.getDataSets();
-
-    const QRegularExpression tag(QStringLiteral("\\{%\\s*dataset \"([^\"]+)\"(?: color_by \"([^\"]+)\")?\\s*%\\}"));
-    QStringList placed;
-    for (auto match = tag.globalMatch(html); match.hasNext();) {
-        const QRegularExpressionMatch found = match.next();
-        const NFastReport::IDataSet* table = find(dataSets, qPrintable(found.captured(1)));
-        QVERIFY2(table, qPrintable(found.captured(0)));
-        QVERIFY2(found.captured(2).isEmpty() || columns(table).contains(found.captured(2)), qPrintable(found.captured(0)));
-        placed << found.captured(0).simplified();
+    QStringList handedOut;
+    for (const boost::shared_ptr<NFastReport::IDataSet>& dataSet : demo.extension.getDataSets())
+        handedOut << QString::fromLatin1(dataSet->name());
+    for (const QString& names : {QStringLiteral("reports/en/genotyper/template-names.json"),
+                                 QStringLiteral("reports/de/genotyper/template-names.json")}) {
+        const QJsonObject declared = QJsonDocument::fromJson(readAll(shipped(names))).object();
+        QCOMPARE(declared.value(QStringLiteral("datasets")).toVariant().toStringList(), handedOut);
     }
-    QCOMPARE(placed, (QStringList{"{% dataset \"Findings\" color_by \"Classification\" %}", "{% dataset \"Summary\" %}"}));
 }
 
 QTEST_MAIN(TestGenotyper)
