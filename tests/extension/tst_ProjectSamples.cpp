@@ -1,6 +1,5 @@
 #include "host/core/ProfileManager.h"
 #include "host/core/Settings.h"
-#include "host/dna/Settings.h"
 #include "tests/support/ExtensionTest.h"
 
 #include <boost/make_shared.hpp>
@@ -67,8 +66,6 @@ private slots:
         QTest::newRow("73 characters, whole") << of73 << "Run" << of73;
         QTest::newRow("74 characters, elided") << of74 << "Run" << of74.left(35) + "..." + QString(35, QLatin1Char('z'));
         QTest::newRow("no path, the name") << QString() << "Run 42" << "Run 42";
-        QTest::newRow("no path, a long name elided")
-            << QString() << QString(80, QLatin1Char('n')) << QString(35, QLatin1Char('n')) + "..." + QString(35, QLatin1Char('n'));
         QTest::newRow("non-ASCII path counts characters") << cyrillic << "Run"
                                                           << cyrillic.left(35) + "..." + QString(35, QChar(0x0436));
     }
@@ -104,15 +101,6 @@ private slots:
         QVERIFY(extension.nameBeforeNaming.isEmpty());
         QCOMPARE(profile->GetName(), QStringLiteral("Genotyper"));
         QVERIFY(extension.HasDbAccess(QStringLiteral("Mixed")) && !extension.HasDbAccess(QStringLiteral("mixed")));
-
-        // The reference database is read in lower case, and none without DNA settings.
-        NDna::SetSettings(boost::shared_ptr<NDna::ISettings>());
-        QVERIFY(extension.getReferencesDb().isEmpty());
-        auto settings = boost::make_shared<NDna::CSettings>();
-        settings->SetReferenceDatabase("HG38-Cardio_Panel");
-        NDna::SetSettings(settings);
-        QCOMPARE(extension.getReferencesDb(), QStringLiteral("hg38-cardio_panel"));
-        NDna::SetSettings(boost::shared_ptr<NDna::ISettings>());
     }
 
     void analysisActionStaysLastOnTheProfileToolbar()

@@ -90,17 +90,6 @@ private slots:
         QVERIFY(extension.m_sTemplateDir.endsWith(QLatin1Char('/') + written));
     }
 
-    void pluginFolderIsLowerCaseButKeyKeepsCase()
-    {
-        CTestHost host;
-        host.addTemplate(QStringLiteral("de"), QStringLiteral("genotyper"), QStringLiteral("Befund"));
-        host.addTemplate(QStringLiteral("en"), QStringLiteral("genotyper"), QStringLiteral("Findings"));
-        host.window()->SetLocale("de");
-        CTestExtension extension(QStringLiteral("GenoTyper"));
-        installAndLoad(host, extension, {});
-        QVERIFY(entryTexts(extension.m_pTemplateMenu) == QStringList{"Befund*"} && remembered("GenoTyper") == "Befund");
-    }
-
     void missingLevelsGiveNoEntries_data()
     {
         QTest::addColumn<QString>("folder");
