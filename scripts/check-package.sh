@@ -44,7 +44,8 @@ prefix=$work/prefix
 step "installing into $prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install"; }
 for file in include/tarsel/extension/BaseExtension.h include/tarsel/testkit/Lifecycle.h \
-    include/tarsel/testkit/TestKitExport.h include/tarsel/testkit/RecordingLogger.h; do
+    include/tarsel/testkit/TestKitExport.h include/tarsel/testkit/RecordingLogger.h \
+    include/tarsel/testkit/WindowView.h; do
     [ -f "$prefix/$file" ] || fail "the package lacks $file"
 done
 config=$(find "$prefix" -name TarselConfig.cmake -path '*cmake/Tarsel/*' | head -n 1)

@@ -49,6 +49,20 @@ QString ListText(const QStringList& items)
     return QLatin1Char('[') + items.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 
+QStringList SWindowView::Lines() const
+{
+    QStringList actions;
+    for (const QAction* action : profileActions)
+        actions << QString::number(quintptr(action));
+    return {QStringLiteral("state %1, window state %2").arg(state).arg(int(windowState)),
+            QStringLiteral("central widget %1%2").arg(Describe(central), centralShown ? QString() : QStringLiteral(" (hidden)")),
+            QStringLiteral("toolbars ") + ListText(toolBars), QStringLiteral("docks ") + ListText(docks),
+            QStringLiteral("menu bar ") + ListText(menuBar),
+            QStringLiteral("profile %1").arg(profileBound ? QStringLiteral("bound") : QStringLiteral("unbound")),
+            QStringLiteral("profile actions %1 %2").arg(ListText(profileActionTexts), ListText(actions)),
+            QStringLiteral("Analysis %1").arg(analysisUsable ? QStringLiteral("usable") : QStringLiteral("not usable"))};
+}
+
 SWindowView ViewOf(const CFakeHost& host, QAction* analysis)
 {
     SWindowView result;

@@ -8,6 +8,7 @@
 #include "host/core/Profile.h"
 #include "host/dna/Project.h"
 #include "host/report/FastReportWidget.h"
+#include "testkit/WindowView.h"
 #include "tests/support/TestExtension.h"
 #include "tests/support/TestHost.h"
 
@@ -18,30 +19,11 @@ using NTarsel::NExtension::CVariables;
 using NTarsel::NExtension::ReportDataSet;
 typedef std::list<boost::shared_ptr<NFastReport::IDataSet> > DataSets;
 
-// The texts of actions as a user reads them: "|" for a separator, a submenu's title.
-inline QStringList ActionTexts(const QList<QAction*>& actions)
-{
-    QStringList result;
-    for (QAction* action : actions)
-        result << (action->isSeparator() ? QStringLiteral("|") : action->menu() ? action->menu()->title() : action->text());
-    return result;
-}
+// Action texts as a user reads them, and the window as a user sees it: enough to
+// tell whether it came back exactly.
+using NTarsel::NTestKit::ActionTexts;
 
-// What a user sees of the main window: enough to tell whether it came back exactly.
 inline QStringList WindowView(const CTestHost& host)
 {
-    NTarsel::CMainWindow* window = host.window();
-    QWidget* central = window->centralWidget();
-    QStringList view{QString::number(window->GetState()), QString::number(quintptr(central)),
-                     QString::number(central && !central->isHidden()), QString::number(host.profile()->IsBound()),
-                     ActionTexts(window->menuBar()->actions()).join(QLatin1Char(','))};
-    for (QAction* action : host.profileToolBar()->actions())
-        view << QString::number(quintptr(action));
-    QStringList toolBars;
-    for (QToolBar* toolBar : window->findChildren<QToolBar*>()) {
-        if (window->toolBarArea(toolBar) != Qt::NoToolBarArea && !toolBar->isHidden())
-            toolBars << toolBar->windowTitle() + QLatin1Char(':') + ActionTexts(toolBar->actions()).join(QLatin1Char(','));
-    }
-    toolBars.sort();
-    return view + toolBars;
+    return NTarsel::NTestKit::ViewOf(host, nullptr).Lines();
 }
