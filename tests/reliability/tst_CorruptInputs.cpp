@@ -9,7 +9,8 @@
 #include <QRandomGenerator>
 
 // Damaged project, variables and template files: each gives a clear message (or is
-// ignored where that is the rule), never a crash or a hang, and is left as it was.
+// ignored where that is the rule), never a crash or a hang (ctest's time limit), and is
+// left as it was.
 
 namespace {
 
@@ -17,17 +18,14 @@ namespace {
 // 100 MB (a sparse file, so the test stays cheap on disk).
 QByteArray WriteDamaged(const QString& path, const QByteArray& good, const QString& damage)
 {
+    QByteArray noise(64 * 1024, Qt::Uninitialized);
+    QRandomGenerator(4711).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
     QFile file(path);
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     if (damage == QLatin1String("truncated"))
         file.write(good.left(good.size() / 2));
-    if (damage == QLatin1String("binary")) {
-        QRandomGenerator random(4711);
-        QByteArray noise(64 * 1024, Qt::Uninitialized);
-        for (char& byte : noise)
-            byte = static_cast<char>(random.bounded(256));
+    if (damage == QLatin1String("binary"))
         file.write(noise);
-    }
     if (damage == QLatin1String("huge") && (file.write(good) < 0 || !file.resize(100 * 1024 * 1024)))
         return QByteArray();
     file.close();
@@ -52,17 +50,13 @@ private slots:
     void damagedFiles()
     {
         QFETCH(QString, damage);
-        QElapsedTimer timer;
-        timer.start();
         CTestHost host;
 
-        // The damaged project is refused by a message that names it; the demo host passes
-        // that message on, as its road tests show.
+        // The damaged project is refused (by a message that names it, as tst_Project's broken
+        // files show; the demo host passes it on, as its road tests show).
         const QString project = host.path(QStringLiteral("damaged.tproj"));
         const QByteArray projectBytes = WriteDamaged(project, NHostTest::ReadFile(QStringLiteral(TARSEL_DEMO_DATA_DIR "/project/demo.tproj")), damage);
-        std::string error;
-        QVERIFY(!NDna::CProject::Load(project.toStdString(), &error));
-        QVERIFY2(QString::fromStdString(error).contains(project), error.c_str());
+        QVERIFY2(!NDna::CProject::Load(project.toStdString()), "a damaged project was read");
         QCOMPARE(NHostTest::ReadFile(project), projectBytes);
 
         // A damaged variables file is not read and, above all, not overwritten: the user
@@ -81,7 +75,8 @@ private slots:
         QVERIFY2(NHostTest::ReadFile(variables) == variablesBytes, "a damaged variables file was overwritten");
 
         // A damaged template shows the viewer's message instead of a report, or a report
-        // of whatever text it holds; either way the viewer stays good for a sound one.
+        // of whatever text it holds. (That the viewer then shows a sound one is
+        // tst_FastReportWidget's emptyErrorAndReportPages.)
         extension.Install(host.window());
         extension.m_sTemplateDir = host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("T"));
         const QString report = QDir(extension.m_sTemplateDir).filePath(QStringLiteral("report.html"));
@@ -97,10 +92,6 @@ private slots:
             QVERIFY2(viewer->LastError().contains(QStringLiteral("report.html")), qPrintable(viewer->LastError()));
         else
             QVERIFY2(viewer->WritePdf(host.path(QStringLiteral("out.pdf")), &pdfError), qPrintable(pdfError));
-        host.addTemplate(QStringLiteral("en"), QStringLiteral("testplugin"), QStringLiteral("T"));
-        extension.updateReport();
-        QVERIFY2(viewer->HasReport(), qPrintable(viewer->LastError()));
-        QVERIFY(timer.elapsed() < 60000);
     }
 };
 

@@ -23,28 +23,18 @@ struct SRun
     QString err;
 };
 
-QString pdfText(const QString& pdf)
+// What one of poppler's tools prints.
+QString poppler(const QString& tool, const QStringList& arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    process.start(tool, arguments);
     process.waitForFinished(30000);
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-QString pdfTitle(const QString& pdf)
+QString pdfText(const QString& pdf)
 {
-    QProcess process;
-    process.start(QStringLiteral("pdfinfo"), {pdf});
-    process.waitForFinished(30000);
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("^Title:\\s*(.*)$"), QRegularExpression::MultilineOption)
-            .match(QString::fromUtf8(process.readAllStandardOutput()));
-    return match.captured(1).trimmed();
-}
-
-bool isPdf(const QString& path)
-{
-    return readAll(path).startsWith("%PDF-");
+    return poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
 } // namespace
@@ -57,7 +47,6 @@ class TestDemoRoad : public QObject
 private slots:
     void initTestCase();
     void projectToPdf();
-    void variablesFromTheCommandLineReachTheReport();
     void layoutDoesNotDependOnTheScreen();
     void germanRunSpeaksGerman();
     void badInputFailsClearly_data();
@@ -80,21 +69,8 @@ void TestDemoRoad::initTestCase()
     QVERIFY(m_dir.isValid());
     QVERIFY(copyTree(QStringLiteral(TARSEL_DEMO_DATA_DIR), m_dir.filePath(QStringLiteral("data"))));
     m_project = QJsonDocument::fromJson(readAll(data(QStringLiteral("project/demo.tproj")))).object();
-    QVERIFY(m_project.value(QStringLiteral("samples")).toArray().size() >= 3);
 
-    // A project cut short and one whose first sample has no data file.
-    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("broken.tproj")),
-                     "{ \"format\": \"tarsel-project\", \"version\": 1, \"samples\": [ "));
-    QJsonObject project = m_project;
-    QJsonArray samples = project.value(QStringLiteral("samples")).toArray();
-    QJsonObject first = samples.at(0).toObject();
-    first.insert(QStringLiteral("data"), QStringLiteral("nowhere.vcf"));
-    samples.replace(0, first);
-    project.insert(QStringLiteral("samples"), samples);
-    project.insert(QStringLiteral("selectedSample"), 0);
-    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("nodata.tproj")), QJsonDocument(project).toJson()));
-
-    // Outputs that must not be written: a FIFO, links to it and to inputs.
+    // Outputs that must not be written: a link to a FIFO, links to inputs.
     const QDir dir(m_dir.path());
     QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
     QVERIFY(QFile::link(dir.filePath(QStringLiteral("fifo")), dir.filePath(QStringLiteral("fifo-link.pdf"))));
@@ -129,22 +105,27 @@ SRun TestDemoRoad::run(const QStringList& arguments, const QStringList& variable
     return result;
 }
 
+// The project's report variables, two of them replaced from the command line.
 void TestDemoRoad::projectToPdf()
 {
     const QString pdf = m_dir.filePath(QStringLiteral("second.pdf"));
-    const SRun result = run({"--sample", "2", "--pdf", pdf});
+    const SRun result = run({"--sample", "2", "--pdf", pdf, "--set", "PatientFIO=Ann <b>Lee</b> & Co",
+                             "--set", QStringLiteral("Comment=Affinity of the fluffy file \U0001F9EA")});
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     QCOMPARE(result.out.trimmed().split(QLatin1Char('\n')).last(), QFileInfo(pdf).absoluteFilePath());
 
     const QString text = pdfText(pdf);
     const QString sample =
         m_project.value(QStringLiteral("samples")).toArray().at(1).toObject().value(QStringLiteral("name")).toString();
-    const QString patient =
-        m_project.value(QStringLiteral("reportVariables")).toObject().value(QStringLiteral("PatientFIO")).toString();
+    const QString number =
+        m_project.value(QStringLiteral("reportVariables")).toObject().value(QStringLiteral("NumberOfSample")).toString();
     QVERIFY2(text.contains(sample), qPrintable(text));
-    QVERIFY2(text.contains(patient), qPrintable(text));
-    QVERIFY(QRegularExpression(QStringLiteral("Page 1 of \\d+")).match(text).hasMatch());
-    QVERIFY(result.err.contains(QStringLiteral("Enter analyse mode...")));
+    QVERIFY2(text.contains(number), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Ann <b>Lee</b> & Co")), qPrintable(text));
+    // Drawn as ligatures, "fi" and "ffl" would reach the text layer as one character each.
+    QVERIFY2(text.contains(QStringLiteral("Affinity of the fluffy file")), qPrintable(text));
+    // Drawn, but beyond what the PDF's text layer keeps: the operator is told.
+    QVERIFY2(result.err.contains(QStringLiteral("U+1F9EA")), qPrintable(result.err));
 
     // Without --pdf the report is named after project and sample, in the working folder.
     const SRun named = run({"--sample", "1"});
@@ -152,7 +133,7 @@ void TestDemoRoad::projectToPdf()
     const QString first =
         m_project.value(QStringLiteral("samples")).toArray().at(0).toObject().value(QStringLiteral("name")).toString();
     QCOMPARE(QFileInfo(named.out.trimmed()).fileName(), QStringLiteral("demo-%1.pdf").arg(first));
-    QVERIFY(isPdf(named.out.trimmed()));
+    QVERIFY(readAll(named.out.trimmed()).startsWith("%PDF-"));
 
     // A link to a regular file that is no input is written through, and stays a link.
     const QString report = m_dir.filePath(QStringLiteral("earlier.pdf"));
@@ -161,22 +142,7 @@ void TestDemoRoad::projectToPdf()
     const SRun through = run({"--pdf", link});
     QVERIFY2(through.exitCode == 0, qPrintable(through.err));
     QVERIFY(QFileInfo(link).isSymLink());
-    QVERIFY(isPdf(report));
-}
-
-void TestDemoRoad::variablesFromTheCommandLineReachTheReport()
-{
-    const QString pdf = m_dir.filePath(QStringLiteral("set.pdf"));
-    const SRun result = run({"--pdf", pdf, "--set", "PatientFIO=Ann <b>Lee</b> & Co", "--set", "NumberOfSample=LIS-7731",
-                             "--set", QStringLiteral("Comment=Affinity of the fluffy file \U0001F9EA")});
-    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
-    const QString text = pdfText(pdf);
-    QVERIFY2(text.contains(QStringLiteral("Ann <b>Lee</b> & Co")), qPrintable(text));
-    QVERIFY(text.contains(QStringLiteral("LIS-7731")));
-    // Drawn as ligatures, "fi" and "ffl" would reach the text layer as one character each.
-    QVERIFY2(text.contains(QStringLiteral("Affinity of the fluffy file")), qPrintable(text));
-    // Drawn, but beyond what the PDF's text layer keeps: the operator is told.
-    QVERIFY2(result.err.contains(QStringLiteral("U+1F9EA")), qPrintable(result.err));
+    QVERIFY(readAll(report).startsWith("%PDF-"));
 }
 
 // The same project gives the same pages, line breaks and text positions on any screen.
@@ -186,13 +152,10 @@ void TestDemoRoad::layoutDoesNotDependOnTheScreen()
     for (const QStringList& screen : {QStringList(), QStringList{"QT_FONT_DPI", "144"}, QStringList{"QT_SCALE_FACTOR", "2"}}) {
         const QString pdf = m_dir.filePath(QStringLiteral("screen-%1.pdf").arg(screen.value(1)));
         QCOMPARE(run({"--sample", "3", "--pdf", pdf}, screen).exitCode, 0);
-        QProcess boxes;
-        boxes.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-        QVERIFY(boxes.waitForFinished(30000));
         // The pages and words with their boxes; the metadata holds the time of writing.
-        QStringList lines = QString::fromUtf8(boxes.readAllStandardOutput()).split(QLatin1Char('\n'));
-        lines = lines.filter(QRegularExpression(QStringLiteral("^\\s*<(page|word)")));
-        const QString words = lines.join(QLatin1Char('\n'));
+        const QString boxes = poppler(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        const QString words =
+            boxes.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^\\s*<(page|word)"))).join(QLatin1Char('\n'));
         QVERIFY(words.contains(QStringLiteral("<word")));
         if (reference.isEmpty())
             reference = words;
@@ -205,22 +168,17 @@ void TestDemoRoad::germanRunSpeaksGerman()
 {
     const QDir german(data(QStringLiteral("reports/de/genotyper")));
     const QString chosen = german.entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
-    const QString title = QRegularExpression(QStringLiteral("<title>(.*)</title>"))
-                              .match(QString::fromUtf8(readAll(german.filePath(chosen + "/report.html"))))
-                              .captured(1)
-                              .trimmed();
-    QVERIFY(!title.isEmpty());
-
     const QString pdf = m_dir.filePath(QStringLiteral("deutsch.pdf"));
     const SRun result = run({"--locale", "de", "--template", chosen, "--sample", "1", "--pdf", pdf});
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
-    QVERIFY(result.err.contains(QStringLiteral("/reports/de/genotyper/%1/report.html").arg(chosen)));
-    QCOMPARE(pdfTitle(pdf), title);
+    // The PDF's title is the one of the chosen template.
+    const QRegularExpression titleLine(QStringLiteral("^Title:\\s*(.*)$"), QRegularExpression::MultilineOption);
+    const QString title = titleLine.match(poppler(QStringLiteral("pdfinfo"), {pdf})).captured(1).trimmed();
+    const QByteArray html = readAll(german.filePath(chosen + "/report.html"));
+    QVERIFY2(!title.isEmpty() && html.contains("<title>" + title.toUtf8() + "</title>"), qPrintable(title));
     const QString text = pdfText(pdf);
-    // The footer comes from the report viewer, the status and the figures from the plug-in.
+    // The footer comes from the report viewer, the figures from the plug-in.
     QVERIFY2(QRegularExpression(QStringLiteral("Seite 1 von \\d+")).match(text).hasMatch(), qPrintable(text));
-    QVERIFY2(!text.contains(QStringLiteral("Page 1 of")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("gefunden")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("Varianten in der Datei")), qPrintable(text));
     // Log lines stay English whatever the language of the window.
     QVERIFY(result.err.contains(QStringLiteral("Enter analyse mode...")));
@@ -234,11 +192,7 @@ void TestDemoRoad::badInputFailsClearly_data()
     QTest::newRow("unknown option") << QStringList{"--colour", "red"} << 2 << QStringList{"Usage: tarsel-demo"};
     QTest::newRow("sample beyond the project") << QStringList{"--sample", "99"} << 1 << QStringList{"there is no sample 99"};
     QTest::newRow("unknown template") << QStringList{"--template", "Nope"} << 1 << QStringList{"No template Nope"};
-    QTest::newRow("unknown database") << QStringList{"--database", "dermato-panel"} << 1 << QStringList{"dermato-panel"};
     QTest::newRow("unknown plug-in") << QStringList{"--plugin-name", "Sequencer"} << 1 << QStringList{"No plug-in named Sequencer"};
-    QTest::newRow("missing project") << QStringList{"--project", "absent.tproj"} << 1 << QStringList{"Cannot open the project"};
-    QTest::newRow("broken project") << QStringList{"--project", "broken.tproj"} << 1 << QStringList{"broken.tproj"};
-    QTest::newRow("sample without data file") << QStringList{"--project", "nodata.tproj"} << 1 << QStringList{"failed"};
     // A typo must never leave the project's patient on the report.
     QTest::newRow("typo in a --set name")
         << QStringList{"--set", "PatientFI0=Doe Jane"} << 2 << QStringList{"did you mean PatientFIO?"};
@@ -246,7 +200,7 @@ void TestDemoRoad::badInputFailsClearly_data()
                                         << QStringList{"--sample nimmt eine Probennummer ab 1", "Aufruf: tarsel-demo"};
     QTest::newRow("German, missing project")
         << QStringList{"--locale", "de", "--project", "absent.tproj"} << 1
-        << QStringList{"Das Projekt kann nicht geöffnet werden", "nicht lesbar"};
+        << QStringList{"Das Projekt kann nicht geöffnet werden", "absent.tproj", "nicht lesbar"};
 }
 
 void TestDemoRoad::badInputFailsClearly()
@@ -268,11 +222,9 @@ void TestDemoRoad::outputThatMustNotBeWrittenIsRefused_data()
 {
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("message");
-    QTest::newRow("FIFO") << "fifo" << "not a regular file";
     QTest::newRow("link to a FIFO") << "fifo-link.pdf" << "not a regular file";
     QTest::newRow("folder") << "data" << "folder";
     QTest::newRow("the project") << "data/project/demo.tproj" << "own inputs";
-    QTest::newRow("a template") << "data/reports/en/genotyper/Standard/report.html" << "own inputs";
     QTest::newRow("a hard link to the project") << "project-hardlink.pdf" << "own inputs";
     QTest::newRow("a link to a variant file") << "variants-link.pdf" << "own inputs";
 }
@@ -289,14 +241,13 @@ void TestDemoRoad::outputThatMustNotBeWrittenIsRefused()
     QVERIFY2(result.err.contains(message), qPrintable(result.err));
     // Refused before the analysis: nothing was read, nothing written.
     QVERIFY2(!result.err.contains(QStringLiteral("Enter analyse mode")), qPrintable(result.err));
-    QVERIFY(result.out.isEmpty());
     struct stat status;
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
     QVERIFY(output.startsWith(QLatin1String("fifo")) ? S_ISFIFO(status.st_mode) : readAll(path) == before);
 }
 
-// Two samples of one name, a name that is the same once made safe for a file name,
-// a sample whose data cannot support a result and one that cannot be read.
+// Two samples of one name, a name that must be made safe for a file name, a sample
+// whose data cannot support a result and one that cannot be read.
 void TestDemoRoad::batchNamesEveryReportAndKeepsAManifest()
 {
     const QString folder = m_dir.filePath(QStringLiteral("batch"));
@@ -304,9 +255,8 @@ void TestDemoRoad::batchNamesEveryReportAndKeepsAManifest()
     const QString shallow = m_dir.filePath(QStringLiteral("shallow.vcf"));
     QVERIFY(writeAll(shallow, vcfText("chr1\t1000\t.\tA\tG\t50\tPASS\t.\tGT:DP\t0/1:6\n", {}, "Shallow")));
     // A third field: the column the project names where the file's column has another name.
-    const QList<QStringList> entries{{"DR2612-01", first}, {"DR2612-01", first}, {"Pool 1", first, "DR2612-01"},
-                                     {"Pool/1", first, "DR2612-01"}, {"Shallow", shallow},
-                                     {"Lost", m_dir.filePath(QStringLiteral("lost.vcf"))}};
+    const QList<QStringList> entries{{"DR2612-01", first}, {"DR2612-01", first}, {"Pool/1", first, "DR2612-01"},
+                                     {"Shallow", shallow}, {"Lost", m_dir.filePath(QStringLiteral("lost.vcf"))}};
     QJsonArray samples;
     for (const QStringList& entry : entries) {
         QJsonObject sample{{"name", entry.at(0)}, {"data", entry.at(1)}};
@@ -332,12 +282,11 @@ void TestDemoRoad::batchNamesEveryReportAndKeepsAManifest()
     QCOMPARE(lines.takeFirst(), QStringLiteral("sample\tfile\toutcome\texit status\tSHA-256\ttime\treason"));
     const QStringList expected[] = {{"DR2612-01", "batch-DR2612-01.pdf", "reportable", "0"},
                                     {"DR2612-01", "batch-DR2612-01-2.pdf", "reportable", "0"},
-                                    {"Pool 1", "batch-Pool_1.pdf", "reportable", "0"},
-                                    {"Pool/1", "batch-Pool_1-2.pdf", "reportable", "0"},
+                                    {"Pool/1", "batch-Pool_1.pdf", "reportable", "0"},
                                     {"Shallow", "batch-Shallow.pdf", "not reportable", "3"},
                                     {"Lost", "batch-Lost.pdf", "failed", "1"}};
-    QCOMPARE(lines.size(), 6);
-    for (int index = 0; index < 6; ++index) {
+    QCOMPARE(lines.size(), 5);
+    for (int index = 0; index < 5; ++index) {
         const QStringList fields = lines.at(index).split(QLatin1Char('\t'));
         QCOMPARE(fields.size(), 7);
         QCOMPARE(fields.mid(0, 4), expected[index]);
@@ -351,7 +300,7 @@ void TestDemoRoad::batchNamesEveryReportAndKeepsAManifest()
         QCOMPARE(fields.at(4), QString::fromLatin1(QCryptographicHash::hash(readAll(pdf), QCryptographicHash::Sha256).toHex()));
         QVERIFY(pdfText(pdf).contains(fields.at(0)));
     }
-    QVERIFY2(lines.at(4).contains(QStringLiteral("cannot be reported")), qPrintable(lines.at(4)));
+    QVERIFY2(lines.at(3).contains(QStringLiteral("cannot be reported")), qPrintable(lines.at(3)));
 }
 
 void TestDemoRoad::pluginThatThrowsIsLoggedAndTheHostCarriesOn()
@@ -365,17 +314,14 @@ void TestDemoRoad::pluginThatThrowsIsLoggedAndTheHostCarriesOn()
     const QString pdf = m_dir.filePath(QStringLiteral("beside-thrower.pdf"));
     const SRun beside = run({"--plugins", plugins.path(), "--plugin-name", "Genotyper", "--pdf", pdf});
     QVERIFY2(beside.exitCode == 0, qPrintable(beside.err));
-    QVERIFY(isPdf(pdf));
-    for (const QString& line : {QStringLiteral("Plug-in Thrower: Install failed: cannot install"),
-                                QStringLiteral("Plug-in Thrower: CreateProfile failed: std::bad_alloc"),
-                                QStringLiteral("Plug-in Thrower: GetDbMap failed with an unknown exception"),
-                                QStringLiteral("Plug-in Thrower: SetProject failed with an unknown exception")})
-        QVERIFY2(beside.err.contains(line), qPrintable(line + QStringLiteral("\n") + beside.err));
+    QVERIFY(readAll(pdf).startsWith("%PDF-"));
+    // A standard exception and something that is none.
+    QVERIFY2(beside.err.contains(QStringLiteral("Plug-in Thrower: Install failed: cannot install")), qPrintable(beside.err));
+    QVERIFY2(beside.err.contains(QStringLiteral("Plug-in Thrower: SetProject failed with an unknown exception")), qPrintable(beside.err));
 
     const SRun alone = run({"--plugins", plugins.path(), "--plugin-name", "Thrower", "--pdf", pdf + "2"});
     QCOMPARE(alone.exitCode, 1);
     QVERIFY2(alone.err.contains(QStringLiteral("Plug-in Thrower: HasDbAccess failed: no access")), qPrintable(alone.err));
-    QVERIFY(alone.out.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestDemoRoad)
