@@ -40,7 +40,6 @@ public:
     using CBaseExtension::m_pBlankDataAction;
     using CBaseExtension::m_pPrintReportAction;
     using CBaseExtension::m_pProfile;
-    using CBaseExtension::m_pProject;
     using CBaseExtension::m_pReportMenu;
     using CBaseExtension::m_pReportWidget;
     using CBaseExtension::m_pSamplesCombo;
@@ -52,7 +51,6 @@ public:
 
     using CBaseExtension::clearReport;
     using CBaseExtension::getProjectPath;
-    using CBaseExtension::getReferencesDb;
     using CBaseExtension::loadVariables;
     using CBaseExtension::saveVariables;
     using CBaseExtension::setupVariableMap;

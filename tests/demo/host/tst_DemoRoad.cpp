@@ -127,14 +127,6 @@ void TestDemoRoad::projectToPdf()
     // Drawn, but beyond what the PDF's text layer keeps: the operator is told.
     QVERIFY2(result.err.contains(QStringLiteral("U+1F9EA")), qPrintable(result.err));
 
-    // Without --pdf the report is named after project and sample, in the working folder.
-    const SRun named = run({"--sample", "1"});
-    QVERIFY2(named.exitCode == 0, qPrintable(named.err));
-    const QString first =
-        m_project.value(QStringLiteral("samples")).toArray().at(0).toObject().value(QStringLiteral("name")).toString();
-    QCOMPARE(QFileInfo(named.out.trimmed()).fileName(), QStringLiteral("demo-%1.pdf").arg(first));
-    QVERIFY(readAll(named.out.trimmed()).startsWith("%PDF-"));
-
     // A link to a regular file that is no input is written through, and stays a link.
     const QString report = m_dir.filePath(QStringLiteral("earlier.pdf"));
     const QString link = m_dir.filePath(QStringLiteral("latest.pdf"));
