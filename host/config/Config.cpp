@@ -189,11 +189,6 @@ unsigned int Config::GetEntryCount(const char* path) const
     return m_pRoot->GetEntryCount(path);
 }
 
-bool Config::RemoveEntry(const char* path)
-{
-    return m_pRoot->RemoveEntry(path);
-}
-
 bool Config::Save()
 {
     const QString path = QFile::decodeName(m_sPath.c_str());

@@ -47,8 +47,6 @@ public:
     virtual IConfigEntry* GetEntry(const char* path, int index) = 0;
     // Number of children of the entry at path (0 when it is missing).
     virtual unsigned int GetEntryCount(const char* path) const = 0;
-    // Removes the entry at path with its children; false when there is none.
-    virtual bool RemoveEntry(const char* path) = 0;
 
 protected:
     ~IConfigEntry() = default;
@@ -69,7 +67,6 @@ public:
     const char* GetName(const char* path, int index) const override;
     IConfigEntry* GetEntry(const char* path, int index) override;
     unsigned int GetEntryCount(const char* path) const override;
-    bool RemoveEntry(const char* path) override;
 
     // Replaces the file atomically with the tree; on failure the file on disk is
     // left as it was, false is returned and GetLastError() says why.

@@ -110,27 +110,6 @@ unsigned int CConfigNode::GetEntryCount(const char* path) const
     return node ? static_cast<unsigned int>(node->m_children.size()) : 0u;
 }
 
-bool CConfigNode::RemoveEntry(const char* path)
-{
-    std::vector<std::string> names = split(path);
-    if (names.empty())
-        return false;
-    const std::string last = names.back();
-    names.pop_back();
-    CConfigNode* parent = this;
-    for (const std::string& name : names) {
-        parent = parent->child(name);
-        if (!parent)
-            return false;
-    }
-    const auto victim = std::find_if(parent->m_children.begin(), parent->m_children.end(),
-                                     [&](const std::unique_ptr<CConfigNode>& c) { return c->m_sName == last; });
-    if (victim == parent->m_children.end())
-        return false;
-    parent->m_children.erase(victim);
-    return true;
-}
-
 void CConfigNode::setValue(const std::string& value)
 {
     m_sValue = value;

@@ -21,7 +21,6 @@ public:
     const char* GetName(const char* path, int index) const override;
     IConfigEntry* GetEntry(const char* path, int index) override;
     unsigned int GetEntryCount(const char* path) const override;
-    bool RemoveEntry(const char* path) override;
 
     const std::string& name() const { return m_sName; }
     bool hasValue() const { return m_bHasValue; }

@@ -31,32 +31,7 @@ CStreamLogger::CStreamLogger(std::ostream& stream, int maxLevel)
 {
 }
 
-CStreamLogger::CStreamLogger(const std::string& path, int maxLevel)
-    : m_file(path, std::ios::out | std::ios::app)
-    , m_pStream(&m_file)
-    , m_nMaxLevel(maxLevel)
-{
-}
-
 CStreamLogger::~CStreamLogger() = default;
-
-bool CStreamLogger::IsOpen() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_pStream != &m_file || m_file.is_open();
-}
-
-void CStreamLogger::SetMaxLevel(int maxLevel)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_nMaxLevel = maxLevel;
-}
-
-int CStreamLogger::GetMaxLevel() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_nMaxLevel;
-}
 
 void CStreamLogger::Log(const std::string& message, int level, int, const std::string& source, int line)
 {
