@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QtEndian>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -55,6 +56,7 @@ private slots:
     void outputThatMustNotBeWrittenIsRefused();
     void batchNamesEveryReportAndKeepsAManifest();
     void pluginThatThrowsIsLoggedAndTheHostCarriesOn();
+    void windowEntersAnalysisAtOnce();
 
 private:
     SRun run(const QStringList& arguments, const QStringList& variable = QStringList()) const;
@@ -314,6 +316,18 @@ void TestDemoRoad::pluginThatThrowsIsLoggedAndTheHostCarriesOn()
     const SRun alone = run({"--plugins", plugins.path(), "--plugin-name", "Thrower", "--pdf", pdf + "2"});
     QCOMPARE(alone.exitCode, 1);
     QVERIFY2(alone.err.contains(QStringLiteral("Plug-in Thrower: HasDbAccess failed: no access")), qPrintable(alone.err));
+}
+
+// The on-screen road: the window opens on the project, enters analysis mode, renders
+// the report and saves a picture of itself.
+void TestDemoRoad::windowEntersAnalysisAtOnce()
+{
+    const QString picture = m_dir.filePath(QStringLiteral("window.png"));
+    const SRun result = run({"--gui", "--analyse", "--screenshot", picture});
+    QVERIFY2(result.exitCode == 0 && result.err.contains(QStringLiteral("Loading report")), qPrintable(result.err));
+    const QByteArray png = readAll(picture);
+    QVERIFY(png.startsWith("\x89PNG") && png.size() > 24);
+    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 16), 1100u);
 }
 
 QTEST_GUILESS_MAIN(TestDemoRoad)

@@ -3,13 +3,18 @@
 #include "tests/host/report/ReportTestSupport.h"
 
 #include <QAbstractScrollArea>
+#include <QAction>
+#include <QApplication>
 #include <QDate>
+#include <QFileDialog>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWheelEvent>
 #include <QtTest>
 
 using NFastReport::CFastReportWidget;
@@ -105,6 +110,30 @@ private slots:
         QVERIFY2(qAbs(zoom.section(QLatin1Char(' '), 0, 0).toInt() / 100.0 * 793.7 - view->viewport()->width()) < 50, qPrintable(zoom));
         view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
         QCOMPARE(widget.findChild<QLabel*>(QStringLiteral("PageLabel"))->text(), QStringLiteral("Page %1 of %1").arg(widget.PageCount()));
+        // Zoom in, then Ctrl and the wheel zoom in further.
+        const auto percent = [&widget] { return widget.findChild<QLabel*>(QStringLiteral("ZoomLabel"))->text().section(' ', 0, 0).toInt(); };
+        const int fitted = percent();
+        widget.findChild<QAction*>(QStringLiteral("ZoomInAction"))->trigger();
+        const int zoomedIn = percent();
+        QWheelEvent wheel(QPointF(50, 50), view->mapToGlobal(QPoint(50, 50)), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view->viewport(), &wheel);
+        QVERIFY2(fitted < zoomedIn && zoomedIn < percent(), qPrintable(QStringLiteral("%1 %2 %3").arg(fitted).arg(zoomedIn).arg(percent())));
+    }
+
+    // Save as PDF: the name chosen gets its suffix, and the folder is proposed next time.
+    void saveAsPdfThroughTheDialog()
+    {
+        CFastReportWidget widget(nullptr);
+        QCOMPARE(render(&widget, "<p>Saved</p>"), QString());
+        QTimer::singleShot(0, [this] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                dialog->selectFile(m_dir.filePath(QStringLiteral("chosen")));
+                QMetaObject::invokeMethod(dialog, "accept");
+            }
+        });
+        widget.saveAsPDF();
+        QVERIFY(NHostTest::ReadFile(m_dir.filePath(QStringLiteral("chosen.pdf"))).startsWith("%PDF-"));
+        QCOMPARE(QFileInfo(widget.SuggestedPdfPath()).absolutePath(), m_dir.path());
     }
 
     // Project, sample and date, without characters file systems refuse, in the folder of the last PDF.
