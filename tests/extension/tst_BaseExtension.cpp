@@ -18,7 +18,6 @@ private slots:
         QCOMPARE(extension.GetVersion(), QStringLiteral("Base Plugin 1.1"));
         QVERIFY(extension.GetDbMap().isEmpty() && extension.m_variables.isEmpty() && extension.children().isEmpty());
         QCOMPARE(extension.m_nSelectedSample, static_cast<int>(NDna::SConsts::c_nNotSelect));
-        QCOMPARE(QString::fromLatin1(NTarsel::NExtension::CBaseExtension::analysisToolbarName), QStringLiteral("AnalyseToolBar"));
     }
 
     void withoutWindowNothingIsMadeAndNothingBreaks()

@@ -1,3 +1,4 @@
+#include "common/LocalText.h"
 #include "host/core/ProfileManager.h"
 #include "host/core/Settings.h"
 #include "tests/support/ExtensionTest.h"
@@ -77,8 +78,8 @@ private slots:
         QFETCH(QString, shown);
         CTestExtension extension;
         auto project = boost::make_shared<NDna::CProject>();
-        project->SetPath(path.toLocal8Bit().toStdString());
-        project->SetProjectName(name.toLocal8Bit().toStdString());
+        project->SetPath(NCommon::ToLocal(path));
+        project->SetProjectName(NCommon::ToLocal(name));
         extension.SetProject(project);
         QCOMPARE(extension.getProjectPath(), shown);
         QCOMPARE(extension.m_variables.value(QStringLiteral("ProjectPath")), shown);

@@ -51,10 +51,6 @@ private slots:
                               "OrganizationAddress", "OrganizationName", "OrganizationPhone", "PatientBirthDay", "PatientFIO",
                               "PatientNumber", "PatientSex", "Physician", "ProjectPath", "SampleDate", "SampleType", "SampleType3"}));
         QCOMPARE(extension.m_variables.values().join(QString()), QStringLiteral("Plasma"));
-        const auto project = CTestHost::project({});
-        project->SetPath("/lab/runs/2026/run-42.tproj");
-        extension.SetProject(project);
-        QCOMPARE(extension.m_variables.value(CVariables::c_sProjectPath), QStringLiteral("/lab/runs/2026/run-42.tproj"));
     }
 
     void fileKeepsTheFourteenPersistedVariables()

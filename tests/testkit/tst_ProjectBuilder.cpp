@@ -58,9 +58,6 @@ private slots:
         CProjectBuilder builder(QStringLiteral("P"), dir.path());
         QVERIFY(!builder.sampleWithData(QStringLiteral("S1"), QStringLiteral("taken/s1.vcf"), "x").build());
         QVERIFY2(builder.error().startsWith(QStringLiteral("Cannot write the data of sample S1 to ")), qPrintable(builder.error()));
-        CProjectBuilder saving(QStringLiteral("P"), dir.path());
-        QVERIFY(!saving.sample(QStringLiteral("S1")).save(QStringLiteral("taken/p.tproj")));
-        QVERIFY(!saving.error().isEmpty());
     }
 };
 

@@ -3,7 +3,6 @@
 
 #include <QtTest>
 
-#include <QProcess>
 #include <QTranslator>
 #include <QXmlStreamReader>
 
@@ -60,24 +59,6 @@ private slots:
         QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
         QVERIFY(entries > 100);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
-    }
-
-    // The check that runs as the test translations_complete names a text of the sources
-    // that the .ts file lacks.
-    void checkScriptNamesAMissingText()
-    {
-        QString text = readTs();
-        text.replace(QStringLiteral("<source>Zoom in</source>"),
-                     QStringLiteral("<source>Zoom in, once a text of ours</source>"));
-        QTemporaryDir folder;
-        const QString changed = folder.filePath(QStringLiteral("tarsel_de.ts"));
-        QVERIFY(NHostTest::WriteFile(changed, text.toUtf8()));
-
-        QProcess check;
-        check.start(QStringLiteral(TARSEL_CHECK_SCRIPT), {changed});
-        QVERIFY(check.waitForFinished(110000) && check.exitStatus() == QProcess::NormalExit);
-        const QString output = QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
-        QVERIFY2(check.exitCode() != 0 && output.contains(QStringLiteral("missing:    Zoom in")), qPrintable(output));
     }
 
     // Last, as the translators it installs stay with the application.

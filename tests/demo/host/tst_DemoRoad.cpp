@@ -70,7 +70,7 @@ void TestDemoRoad::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     QVERIFY(copyTree(QStringLiteral(TARSEL_DEMO_DATA_DIR), m_dir.filePath(QStringLiteral("data"))));
-    m_project = QJsonDocument::fromJson(readAll(data(QStringLiteral("project/demo.tproj")))).object();
+    m_project = QJsonDocument::fromJson(NHostTest::ReadFile(data(QStringLiteral("project/demo.tproj")))).object();
 
     // Outputs that must not be written: a link to a FIFO, links to inputs.
     const QDir dir(m_dir.path());
@@ -132,11 +132,11 @@ void TestDemoRoad::projectToPdf()
     // A link to a regular file that is no input is written through, and stays a link.
     const QString report = m_dir.filePath(QStringLiteral("earlier.pdf"));
     const QString link = m_dir.filePath(QStringLiteral("latest.pdf"));
-    QVERIFY(writeAll(report, "old") && QFile::link(report, link));
+    QVERIFY(NHostTest::WriteFile(report, "old") && QFile::link(report, link));
     const SRun through = run({"--pdf", link});
     QVERIFY2(through.exitCode == 0, qPrintable(through.err));
     QVERIFY(QFileInfo(link).isSymLink());
-    QVERIFY(readAll(report).startsWith("%PDF-"));
+    QVERIFY(NHostTest::ReadFile(report).startsWith("%PDF-"));
 }
 
 // The same project gives the same pages, line breaks and text positions on any screen.
@@ -168,7 +168,7 @@ void TestDemoRoad::germanRunSpeaksGerman()
     // The PDF's title is the one of the chosen template.
     const QRegularExpression titleLine(QStringLiteral("^Title:\\s*(.*)$"), QRegularExpression::MultilineOption);
     const QString title = titleLine.match(poppler(QStringLiteral("pdfinfo"), {pdf})).captured(1).trimmed();
-    const QByteArray html = readAll(german.filePath(chosen + "/report.html"));
+    const QByteArray html = NHostTest::ReadFile(german.filePath(chosen + "/report.html"));
     QVERIFY2(!title.isEmpty() && html.contains("<title>" + title.toUtf8() + "</title>"), qPrintable(title));
     const QString text = pdfText(pdf);
     // The footer comes from the report viewer, the figures from the plug-in.
@@ -228,7 +228,7 @@ void TestDemoRoad::outputThatMustNotBeWrittenIsRefused()
     QFETCH(QString, output);
     QFETCH(QString, message);
     const QString path = m_dir.filePath(output);
-    const QByteArray before = QFileInfo(path).isFile() ? readAll(path) : QByteArray();
+    const QByteArray before = QFileInfo(path).isFile() ? NHostTest::ReadFile(path) : QByteArray();
 
     const SRun result = run({"--sample", "2", "--pdf", path});
     QCOMPARE(result.exitCode, 2);
@@ -237,7 +237,7 @@ void TestDemoRoad::outputThatMustNotBeWrittenIsRefused()
     QVERIFY2(!result.err.contains(QStringLiteral("Enter analyse mode")), qPrintable(result.err));
     struct stat status;
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
-    QVERIFY(output.startsWith(QLatin1String("fifo")) ? S_ISFIFO(status.st_mode) : readAll(path) == before);
+    QVERIFY(output.startsWith(QLatin1String("fifo")) ? S_ISFIFO(status.st_mode) : NHostTest::ReadFile(path) == before);
 }
 
 // Two samples of one name, a name that must be made safe for a file name, a sample
@@ -247,7 +247,7 @@ void TestDemoRoad::batchNamesEveryReportAndKeepsAManifest()
     const QString folder = m_dir.filePath(QStringLiteral("batch"));
     const QString first = data(QStringLiteral("project/samples/DR2612-01.vcf"));
     const QString shallow = m_dir.filePath(QStringLiteral("shallow.vcf"));
-    QVERIFY(writeAll(shallow, vcfText("chr1\t1000\t.\tA\tG\t50\tPASS\t.\tGT:DP\t0/1:6\n", {}, "Shallow")));
+    QVERIFY(NHostTest::WriteFile(shallow, vcfText("chr1\t1000\t.\tA\tG\t50\tPASS\t.\tGT:DP\t0/1:6\n", {}, "Shallow")));
     // A third field: the column the project names where the file's column has another name.
     const QList<QStringList> entries{{"DR2612-01", first}, {"DR2612-01", first}, {"Pool/1", first, "DR2612-01"},
                                      {"Shallow", shallow}, {"Lost", m_dir.filePath(QStringLiteral("lost.vcf"))}};
@@ -261,17 +261,17 @@ void TestDemoRoad::batchNamesEveryReportAndKeepsAManifest()
     QJsonObject project = m_project;
     project.insert(QStringLiteral("samples"), samples);
     const QString file = m_dir.filePath(QStringLiteral("batch.tproj"));
-    QVERIFY(writeAll(file, QJsonDocument(project).toJson()));
+    QVERIFY(NHostTest::WriteFile(file, QJsonDocument(project).toJson()));
     // Left from an earlier run; the failing sample must not vouch for it.
     const QString stale = QDir(folder).filePath(QStringLiteral("batch-Lost.pdf"));
-    QVERIFY(writeAll(stale, "%PDF-earlier"));
+    QVERIFY(NHostTest::WriteFile(stale, "%PDF-earlier"));
 
     const SRun result = run({"--project", file, "--all-samples", "--out-dir", folder});
     QCOMPARE(result.exitCode, 3);
     QVERIFY2(result.err.contains(QStringLiteral("cannot be reported")), qPrintable(result.err));
-    QCOMPARE(readAll(stale), QByteArray("%PDF-earlier"));
+    QCOMPARE(NHostTest::ReadFile(stale), QByteArray("%PDF-earlier"));
 
-    QStringList lines = QString::fromUtf8(readAll(QDir(folder).filePath(QStringLiteral("manifest.tsv"))))
+    QStringList lines = QString::fromUtf8(NHostTest::ReadFile(QDir(folder).filePath(QStringLiteral("manifest.tsv"))))
                             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.takeFirst(), QStringLiteral("sample\tfile\toutcome\texit status\tSHA-256\ttime\treason"));
     const QStringList expected[] = {{"DR2612-01", "batch-DR2612-01.pdf", "reportable", "0"},
@@ -291,7 +291,7 @@ void TestDemoRoad::batchNamesEveryReportAndKeepsAManifest()
             continue;
         }
         const QString pdf = QDir(folder).filePath(fields.at(1));
-        QCOMPARE(fields.at(4), QString::fromLatin1(QCryptographicHash::hash(readAll(pdf), QCryptographicHash::Sha256).toHex()));
+        QCOMPARE(fields.at(4), QString::fromLatin1(QCryptographicHash::hash(NHostTest::ReadFile(pdf), QCryptographicHash::Sha256).toHex()));
         QVERIFY(pdfText(pdf).contains(fields.at(0)));
     }
     QVERIFY2(lines.at(3).contains(QStringLiteral("cannot be reported")), qPrintable(lines.at(3)));
@@ -308,7 +308,7 @@ void TestDemoRoad::pluginThatThrowsIsLoggedAndTheHostCarriesOn()
     const QString pdf = m_dir.filePath(QStringLiteral("beside-thrower.pdf"));
     const SRun beside = run({"--plugins", plugins.path(), "--plugin-name", "Genotyper", "--pdf", pdf});
     QVERIFY2(beside.exitCode == 0, qPrintable(beside.err));
-    QVERIFY(readAll(pdf).startsWith("%PDF-"));
+    QVERIFY(NHostTest::ReadFile(pdf).startsWith("%PDF-"));
     // A standard exception and something that is none.
     QVERIFY2(beside.err.contains(QStringLiteral("Plug-in Thrower: Install failed: cannot install")), qPrintable(beside.err));
     QVERIFY2(beside.err.contains(QStringLiteral("Plug-in Thrower: SetProject failed with an unknown exception")), qPrintable(beside.err));
@@ -325,7 +325,7 @@ void TestDemoRoad::windowEntersAnalysisAtOnce()
     const QString picture = m_dir.filePath(QStringLiteral("window.png"));
     const SRun result = run({"--gui", "--analyse", "--screenshot", picture});
     QVERIFY2(result.exitCode == 0 && result.err.contains(QStringLiteral("Loading report")), qPrintable(result.err));
-    const QByteArray png = readAll(picture);
+    const QByteArray png = NHostTest::ReadFile(picture);
     QVERIFY(png.startsWith("\x89PNG") && png.size() > 24);
     QCOMPARE(qFromBigEndian<quint32>(png.constData() + 16), 1100u);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/LocalText.h"
 #include "tests/support/HostFiles.h"
 
 #include <QDirIterator>
@@ -7,22 +8,12 @@
 
 #include <string>
 
-// What the demo's tests share: the shipped data, files read and written whole, and
-// VCF files of their own.
+// What the demo's tests share: the shipped data and VCF files of their own.
 
 inline QString shipped(const QString& name = QString())
 {
     return QDir(QStringLiteral(TARSEL_DEMO_DATA_DIR)).filePath(name);
 }
-
-inline std::string local(const QString& text)
-{
-    return text.toLocal8Bit().toStdString();
-}
-
-inline QByteArray readAll(const QString& path) { return NHostTest::ReadFile(path); }
-
-inline bool writeAll(const QString& path, const QByteArray& data) { return NHostTest::WriteFile(path, data); }
 
 // Copies the files under from, in their folders, to the folder to.
 inline bool copyTree(const QString& from, const QString& to)
@@ -30,7 +21,7 @@ inline bool copyTree(const QString& from, const QString& to)
     QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
-        if (!writeAll(to + source.mid(from.size()), readAll(source)))
+        if (!NHostTest::WriteFile(to + source.mid(from.size()), NHostTest::ReadFile(source)))
             return false;
     }
     return true;
@@ -44,7 +35,7 @@ inline QByteArray vcfText(const QByteArray& records, const QByteArray& extraHead
                           const QByteArray& columns = c_sColumn)
 {
     QByteArray text;
-    for (const QByteArray& line : readAll(shipped(QStringLiteral("project/samples/DR2612-01.vcf"))).split('\n')) {
+    for (const QByteArray& line : NHostTest::ReadFile(shipped(QStringLiteral("project/samples/DR2612-01.vcf"))).split('\n')) {
         if (line.startsWith("##"))
             text += line + '\n';
     }

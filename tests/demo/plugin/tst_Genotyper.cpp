@@ -92,7 +92,7 @@ struct SDemo
         std::string error;
         if (!copyTree(shipped(), host.path(QStringLiteral("data"))))
             return false;
-        project = NDna::CProject::Load(local(data(QStringLiteral("project/demo.tproj"))), &error);
+        project = NDna::CProject::Load(NCommon::ToLocal(data(QStringLiteral("project/demo.tproj"))), &error);
         if (!project) {
             qWarning("%s", error.c_str());
             return false;
@@ -109,7 +109,7 @@ struct SDemo
     void useSample(const QString& path, const std::string& column = std::string())
     {
         project = boost::make_shared<NDna::CProject>();
-        project->AddSample(c_sColumn, local(path), column);
+        project->AddSample(c_sColumn, NCommon::ToLocal(path), column);
         project->SetSelectedSample(0);
         extension.SetProject(project);
     }
@@ -255,8 +255,8 @@ void TestGenotyper::readingAndQualityCheck()
     SDemo demo;
     QVERIFY(demo.start(QStringLiteral("cardio-panel")));
     const QString path = demo.host.path(QStringLiteral("sample.vcf"));
-    QVERIFY(writeAll(path, vcf));
-    demo.useSample(path, local(column));
+    QVERIFY(NHostTest::WriteFile(path, vcf));
+    demo.useSample(path, NCommon::ToLocal(column));
 
     QVERIFY(demo.extension.interpretateResults());
     QCOMPARE(demo.extension.m_variables.value(CVariables::c_sAnalysisStatus), headline);
@@ -278,8 +278,8 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
     QTest::addColumn<QString>("panel");
     QTest::addColumn<QStringList>("message");
 
-    const QByteArray sample = readAll(shipped(QStringLiteral("project/samples/DR2612-01.vcf")));
-    const QByteArray table = readAll(shipped(QStringLiteral("genotyper/references/cardio-panel.tsv")));
+    const QByteArray sample = NHostTest::ReadFile(shipped(QStringLiteral("project/samples/DR2612-01.vcf")));
+    const QByteArray table = NHostTest::ReadFile(shipped(QStringLiteral("genotyper/references/cardio-panel.tsv")));
     const QString cardio = QStringLiteral("cardio-panel");
     // A VCF the cardio panel is read against; the message names the file first.
     const auto vcfRow = [&](const char* name, const QByteArray& vcf, const QStringList& message) {
@@ -335,9 +335,9 @@ void TestGenotyper::badInputFailsWithOneClearError()
     const QString tablePath = demo.data(QStringLiteral("genotyper/references/cardio-panel.tsv"));
     if (vcf.startsWith("bgzf")) {
         // The header in one block, the records in the next.
-        BGZF* out = bgzf_open(local(vcfPath).c_str(), "w");
+        BGZF* out = bgzf_open(NCommon::ToLocal(vcfPath).c_str(), "w");
         QVERIFY(out);
-        const QByteArray text = readAll(shipped(QStringLiteral("project/samples/DR2612-01.vcf")));
+        const QByteArray text = NHostTest::ReadFile(shipped(QStringLiteral("project/samples/DR2612-01.vcf")));
         const int records = text.indexOf("\nchr") + 1;
         QCOMPARE(bgzf_write(out, text.constData(), std::size_t(records)), ssize_t(records));
         QCOMPARE(bgzf_flush(out), 0);
@@ -349,9 +349,9 @@ void TestGenotyper::badInputFailsWithOneClearError()
         QVERIFY(compressed.open(QIODevice::ReadWrite) && compressed.seek(recordBlock + 40));
         QCOMPARE(compressed.write("damaged"), qint64(7));
     } else if (!vcf.isNull()) {
-        QVERIFY(writeAll(vcfPath, vcf));
+        QVERIFY(NHostTest::WriteFile(vcfPath, vcf));
     }
-    QVERIFY(writeAll(tablePath, table));
+    QVERIFY(NHostTest::WriteFile(tablePath, table));
     demo.useSample(vcfPath);
     demo.host.loadDatabase(panel);
     demo.host.logger().Clear();
@@ -363,7 +363,7 @@ void TestGenotyper::badInputFailsWithOneClearError()
     QVERIFY(!demo.extension.m_bAnalyseMode && demo.extension.getDataSets().empty());
     const std::vector<NLog::SLogEntry> logged = errors(demo.host);
     QCOMPARE(logged.size(), std::size_t(1));
-    const QString text = QString::fromLocal8Bit(logged.front().message.c_str());
+    const QString text = NCommon::FromLocal(logged.front().message);
     for (QString expected : message) {
         expected.replace(QStringLiteral("%VCF%"), vcfPath).replace(QStringLiteral("%TABLE%"), tablePath);
         QVERIFY2(text.contains(expected, Qt::CaseInsensitive), qPrintable(text + " lacks " + expected));
@@ -382,7 +382,7 @@ void TestGenotyper::declaredDataSetsAreHandedOut()
         handedOut << QString::fromLatin1(dataSet->name());
     for (const QString& names : {QStringLiteral("reports/en/genotyper/template-names.json"),
                                  QStringLiteral("reports/de/genotyper/template-names.json")}) {
-        const QJsonObject declared = QJsonDocument::fromJson(readAll(shipped(names))).object();
+        const QJsonObject declared = QJsonDocument::fromJson(NHostTest::ReadFile(shipped(names))).object();
         QCOMPARE(declared.value(QStringLiteral("datasets")).toVariant().toStringList(), handedOut);
     }
 }

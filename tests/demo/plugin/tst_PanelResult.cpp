@@ -46,12 +46,12 @@ void TestPanelResult::matchingNeedsSiteAllelesAndCarrier()
     QFETCH(QString, status);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("one.vcf"));
-    QVERIFY(writeAll(path, vcfText(record, "##contig=<ID=14,length=107043718>\n")));
+    QVERIFY(NHostTest::WriteFile(path, vcfText(record, "##contig=<ID=14,length=107043718>\n")));
     NGenotyper::CVcfReader reader;
     NGenotyper::CReferenceTable table;
     std::string error;
-    QVERIFY2(reader.read(local(path), c_sColumn, &error), error.c_str());
-    QVERIFY2(table.load(local(shipped(QStringLiteral("genotyper/references/cardio-panel.tsv"))), &error),
+    QVERIFY2(reader.read(NCommon::ToLocal(path), c_sColumn, &error), error.c_str());
+    QVERIFY2(table.load(NCommon::ToLocal(shipped(QStringLiteral("genotyper/references/cardio-panel.tsv"))), &error),
              error.c_str());
 
     const NGenotyper::CPanelResult result(reader, table);
@@ -86,11 +86,11 @@ void TestPanelResult::referenceTableLineErrors()
     QFETCH(QString, error);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("panel.tsv"));
-    QVERIFY(writeAll(path, lines));
+    QVERIFY(NHostTest::WriteFile(path, lines));
     NGenotyper::CReferenceTable table;
     std::string message;
 
-    const bool loaded = table.load(local(path), &message);
+    const bool loaded = table.load(NCommon::ToLocal(path), &message);
 
     QCOMPARE(loaded, error.isEmpty());
     if (loaded) {

@@ -11,8 +11,8 @@ namespace {
 
 bool convertToBcf(const QString& from, const QString& to, const char* mode)
 {
-    htsFile* in = hts_open(local(from).c_str(), "r");
-    htsFile* out = hts_open(local(to).c_str(), mode);
+    htsFile* in = hts_open(NCommon::ToLocal(from).c_str(), "r");
+    htsFile* out = hts_open(NCommon::ToLocal(to).c_str(), mode);
     bcf_hdr_t* header = in ? bcf_hdr_read(in) : nullptr;
     bcf1_t* record = bcf_init();
     bool written = in && out && header && record && bcf_hdr_write(out, header) == 0;
@@ -84,14 +84,14 @@ void TestVcfReader::genotypeCalls()
     QTemporaryDir folder;
     const QString text = folder.filePath(QStringLiteral("one.vcf"));
     const QString bcf = folder.filePath(QStringLiteral("one.bcf"));
-    QVERIFY(writeAll(text, vcfText(record, {}, columns)));
+    QVERIFY(NHostTest::WriteFile(text, vcfText(record, {}, columns)));
 
     // The text file, then the same as compressed and as plain BCF.
     for (const char* mode : {"", "wb", "wbu"}) {
         QVERIFY(!*mode || convertToBcf(text, bcf, mode));
         NGenotyper::CVcfReader reader;
         std::string error;
-        QVERIFY2(reader.read(local(*mode ? bcf : text), c_sColumn, &error), error.c_str());
+        QVERIFY2(reader.read(NCommon::ToLocal(*mode ? bcf : text), c_sColumn, &error), error.c_str());
         QVERIFY2(callTexts(reader) == calls, qPrintable(QString(mode) + ": " + callTexts(reader).join(", ")));
         QCOMPARE(reader.recordCount(), 1u);
         QCOMPARE(reader.sampleName(), std::string(c_sColumn));

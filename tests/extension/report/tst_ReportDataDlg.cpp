@@ -194,7 +194,6 @@ private slots:
         row("text that is no date", CVariables::c_sSampleDate, "31.02.2020", "01.01.2000");
         row("date in the future", CVariables::c_sSampleDate, tomorrow, today);
         row("male", CVariables::c_sPatientSex, "Male", "Male");
-        row("female", CVariables::c_sPatientSex, "Female", "Female");
         row("sex in another language", CVariables::c_sPatientSex, QStringLiteral("Männlich"), "Not set");
 
         // The type used last heads the list, the history follows without repeats; keys

@@ -1,3 +1,4 @@
+#include "common/LocalText.h"
 #include "host/dna/Project.h"
 #include "host/dna/Sample.h"
 #include "tests/support/HostFiles.h"
@@ -8,19 +9,14 @@ using NDna::CProject;
 
 namespace {
 
-std::string local(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
 // The project's state as one text: name, selection, analysis allowed, then "name|data path|column" per sample.
 QStringList stateOf(CProject& project)
 {
-    QStringList result{QString::fromLocal8Bit(project.GetProjectName().c_str()), QString::number(project.GetSelectedSample()),
+    QStringList result{NCommon::FromLocal(project.GetProjectName()), QString::number(project.GetSelectedSample()),
                        QString::number(project.AllowsAnalysis())};
     for (unsigned int i = 0; i < project.GetSampleCount(); ++i) {
         const auto data = project.GetSample(i)->GetData();
-        result << QString::fromLocal8Bit((data->GetSpecimen()->GetName() + '|' + data->GetPath() + '|' + data->GetColumn()).c_str());
+        result << NCommon::FromLocal(data->GetSpecimen()->GetName() + '|' + data->GetPath() + '|' + data->GetColumn());
     }
     return result;
 }
@@ -40,11 +36,11 @@ private slots:
     void fileRoundTrip()
     {
         const QString folder = m_dir.filePath(QStringLiteral("roundTrip"));
-        const std::string path = local(folder + QStringLiteral("/family.tproj"));
+        const std::string path = NCommon::ToLocal(folder + QStringLiteral("/family.tproj"));
         const std::map<std::string, std::string> variables{{"Comment", "Gr\xc3\xbc\xc3\x9f" "e aus K\xc3\xb6ln"}, {"Raw \xff\xfe name", "raw \x80 value"}};
         CProject project;
-        project.AddSample("\xc3\x85sa \xc3\x96" "berg", local(folder + QStringLiteral("/data/proband.vcf")), "CHILD");
-        project.AddSample("Raw \xff\xfe\x80 bytes", local(m_dir.filePath(QStringLiteral("shared/mother.vcf"))));
+        project.AddSample("\xc3\x85sa \xc3\x96" "berg", NCommon::ToLocal(folder + QStringLiteral("/data/proband.vcf")), "CHILD");
+        project.AddSample("Raw \xff\xfe\x80 bytes", NCommon::ToLocal(m_dir.filePath(QStringLiteral("shared/mother.vcf"))));
         project.SetAllowsAnalysis(false);
         project.SetReportVariables(variables);
         std::string error;
@@ -57,7 +53,7 @@ private slots:
         // Data below the project's folder is saved relative to it: moved with its folder, the
         // project finds the data there.
         QVERIFY(QFile::copy(QString::fromStdString(path), m_dir.filePath(QStringLiteral("moved/p.tproj"))));
-        const boost::shared_ptr<CProject> moved = CProject::Load(local(m_dir.filePath(QStringLiteral("moved/p.tproj"))), &error);
+        const boost::shared_ptr<CProject> moved = CProject::Load(NCommon::ToLocal(m_dir.filePath(QStringLiteral("moved/p.tproj"))), &error);
         QVERIFY2(moved && stateOf(*moved).at(3).contains(m_dir.filePath(QStringLiteral("moved/data/proband.vcf"))), error.c_str());
         QCOMPARE(stateOf(*moved).mid(4), stateOf(project).mid(4));
     }
@@ -78,8 +74,8 @@ private slots:
         const QString path = m_dir.filePath(QStringLiteral("broken-%1.tproj").arg(QTest::currentDataTag()));
         QVERIFY(NHostTest::WriteFile(path, contents));
         std::string error;
-        QVERIFY(!CProject::Load(local(path), &error));
-        QVERIFY2(QString::fromLocal8Bit(error.c_str()).contains(path) && error.find(detail.toStdString()) != std::string::npos, error.c_str());
+        QVERIFY(!CProject::Load(NCommon::ToLocal(path), &error));
+        QVERIFY2(NCommon::FromLocal(error).contains(path) && error.find(detail.toStdString()) != std::string::npos, error.c_str());
     }
 };
 

@@ -95,7 +95,8 @@ private slots:
         QVERIFY(pathogenicPixels > 100 && qAbs(pathogenicPixels - NReportTest::CountPixels(widget, benign)) < pathogenicPixels / 5);
     }
 
-    // The view opens fitted to the page's width, and the counter follows the page in view.
+    // The view opens fitted to the page's width, the counter follows the page in view,
+    // and the zoom follows the user.
     void zoomAndPageCounter()
     {
         CFastReportWidget widget(nullptr);
@@ -118,6 +119,9 @@ private slots:
         QWheelEvent wheel(QPointF(50, 50), view->mapToGlobal(QPoint(50, 50)), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(view->viewport(), &wheel);
         QVERIFY2(fitted < zoomedIn && zoomedIn < percent(), qPrintable(QStringLiteral("%1 %2 %3").arg(fitted).arg(zoomedIn).arg(percent())));
+        widget.findChild<QAction*>(QStringLiteral("FitWidthAction"))->trigger();
+        widget.findChild<QAction*>(QStringLiteral("ZoomOutAction"))->trigger();
+        QVERIFY(percent() < fitted);
     }
 
     // Save as PDF: the name chosen gets its suffix, and the folder is proposed next time.
