@@ -40,7 +40,12 @@ void CAnalysisBars::AddSelector(QMainWindow* window, QToolBar* toolBar, QComboBo
     // A widget action deletes its widget when it dies, so one made per toolbar would
     // take the selector with it; and it lends its widget to one toolbar at a time, so
     // the toolbar of an earlier entry, detached but alive, gives it back first.
-    auto* action = window->findChild<QWidgetAction*>(c_sSelectorActionName, Qt::FindDirectChildrenOnly);
+    // Each plug-in in the window has a selector of its own.
+    QWidgetAction* action = nullptr;
+    for (QWidgetAction* candidate : window->findChildren<QWidgetAction*>(c_sSelectorActionName, Qt::FindDirectChildrenOnly)) {
+        if (candidate->defaultWidget() == selector)
+            action = candidate;
+    }
     if (!action) {
         action = new QWidgetAction(window);
         action->setObjectName(c_sSelectorActionName);
