@@ -39,29 +39,24 @@ quint32 littleEndian(const unsigned char* bytes)
 // htslib makes room for every dictionary index up to the IDX number that a header
 // line gives, and clears it, so one damaged number asks for gigabytes. Every entry of
 // a dictionary takes a line of its own, so a sound number is below the header's
-// length in bytes. Says which number is not, or gives an empty text.
+// length in bytes. Every "IDX=" after the start of a key counts, quoted or not: htslib
+// takes a quote for the start of a quoted value only where a value begins, and a
+// description that spells out a huge IDX is not worth reading the file for. The value
+// may start with what strtol skips. Says which number is not sound, or gives an empty text.
 std::string headerIndexProblem(const std::string& header)
 {
     const std::size_t limit = header.size();
-    bool quoted = false;
-    for (std::size_t index = 0; index < header.size(); ++index) {
-        const char c = header[index];
-        if (c == '\n')
-            quoted = false;
-        else if (c == '\\' && quoted)
-            ++index;
-        else if (c == '"')
-            quoted = !quoted;
-        if (quoted || header.compare(index, 3, "IDX") != 0 || index == 0
-            || (header[index - 1] != '<' && header[index - 1] != ',' && header[index - 1] != ' '))
+    auto isSpace = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    for (std::size_t index = header.find("IDX"); index != std::string::npos; index = header.find("IDX", index + 1)) {
+        if (index == 0 || (header[index - 1] != '<' && header[index - 1] != ',' && header[index - 1] != ' '))
             continue;
         std::size_t at = index + 3;
-        while (at < header.size() && (header[at] == ' ' || header[at] == '\t'))
+        while (at < header.size() && header[at] == ' ')
             ++at;
         if (at >= header.size() || header[at] != '=')
             continue;
         ++at;
-        while (at < header.size() && (header[at] == ' ' || header[at] == '\t' || header[at] == '+'))
+        while (at < header.size() && (isSpace(header[at]) || header[at] == '+'))
             ++at;
         unsigned long long number = 0;
         std::size_t digits = 0;
@@ -82,7 +77,12 @@ std::string vcfHeaderText(const std::string& path)
     const FilePtr file(hts_open(path.c_str(), "r"));
     kstring_t line = {0, 0, nullptr};
     std::string text;
-    while (file && hts_getline(file.get(), '\n', &line) >= 0 && line.l > 0 && line.s[0] == '#') {
+    // htslib passes over short lines inside the header, so they do not end it here either.
+    while (file && hts_getline(file.get(), '\n', &line) >= 0) {
+        if (line.l < 2)
+            continue;
+        if (line.s[0] != '#')
+            break;
         text.append(line.s, line.l).append(1, '\n');
         if (std::strncmp(line.s, "#CHROM", 6) == 0)
             break;
