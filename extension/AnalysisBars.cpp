@@ -83,6 +83,18 @@ void CAnalysisBars::FillSelector(QComboBox* selector, NDna::IProject* project, i
     selector->blockSignals(false);
 }
 
+QString CAnalysisBars::SampleLabel(NDna::IProject* project, int index)
+{
+    if (!project || index < 0 || static_cast<unsigned int>(index) >= project->GetSampleCount())
+        return QString();
+    const boost::shared_ptr<NDna::ISample> sample = project->GetSample(static_cast<unsigned int>(index));
+    const boost::shared_ptr<NDna::ISampleData> data = sample ? sample->GetData() : boost::shared_ptr<NDna::ISampleData>();
+    const boost::shared_ptr<NDna::ISpecimen> specimen =
+        data ? data->GetSpecimen() : boost::shared_ptr<NDna::ISpecimen>();
+    const QString name = specimen ? NCommon::FromLocal(specimen->GetName()) : QString();
+    return name.isEmpty() ? QObject::tr("sample %1").arg(index + 1) : QObject::tr("sample %1 (%2)").arg(index + 1).arg(name);
+}
+
 QMenu* CAnalysisBars::AddReportMenu(QMenuBar* menuBar, QMenu* templateMenu, const SActions& actions)
 {
     QMenu* menu = menuBar->addMenu(QObject::tr("Report"));

@@ -2,6 +2,7 @@
 
 #include "extension/ExtensionExport.h"
 
+#include <QString>
 #include <Qt>
 
 class QAction;
@@ -49,6 +50,11 @@ public:
     /// signals; selected is the current entry. It is shown only with more than one
     /// sample, and emptied and hidden without a project.
     static void FillSelector(QComboBox* selector, NDna::IProject* project, int selected);
+
+    /// The sample at index of project as the report viewer names the subject of a
+    /// report: "sample <number> (<name>)", the number counted from 1, so that two
+    /// samples of one name stay apart. Empty without a project or such a sample.
+    static QString SampleLabel(NDna::IProject* project, int index);
 
     /// Adds the menu "Report" to menuBar: the Template submenu and a separator when
     /// templateMenu has entries, then "Blank data", "Save as PDF", "Print report",

@@ -28,6 +28,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QSettings>
 #include <QToolBar>
 
@@ -180,6 +181,16 @@ void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
     m_pSamplesCombo = new QComboBox(m_pMainWindow);
     connect(m_pSamplesCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &CBaseExtension::selectSampleChanged);
+    // The viewer tells a report of another sample from the selected one's; the check
+    // runs after the sample change has been interpreted and reported.
+    const QPointer<CBaseExtension> self(this);
+    m_pReportWidget->SetSubjectSource([self]() {
+        return self && self->m_pProject
+                   ? CAnalysisBars::SampleLabel(self->m_pProject.get(), static_cast<int>(self->m_pProject->GetSelectedSample()))
+                   : QString();
+    });
+    connect(m_pSamplesCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), m_pReportWidget,
+            &NFastReport::CFastReportWidget::checkSubject);
     m_pSamplesCombo->hide();
 
     m_pTemplateMenu = new QMenu(QObject::tr("Template"), m_pMainWindow);

@@ -855,5 +855,29 @@
         <source>Result cannot be reported: %1</source>
         <translation>Ergebnis nicht berichtbar: %1</translation>
     </message>
+    <message>
+        <source>sample %1</source>
+        <translation>Probe %1</translation>
+    </message>
+    <message>
+        <source>sample %1 (%2)</source>
+        <translation>Probe %1 (%2)</translation>
+    </message>
+    <message>
+        <source>This report is of %1, and no sample is selected now. Printing and saving are off until the selected sample has a report.</source>
+        <translation>Dieser Bericht gehört zu %1, und jetzt ist keine Probe ausgewählt. Drucken und Speichern sind gesperrt, bis die ausgewählte Probe einen Bericht hat.</translation>
+    </message>
+    <message>
+        <source>This report is of %1, not of %2, which is selected now: the analysis or the report of %2 failed. Printing and saving are off until %2 has a report.</source>
+        <translation>Dieser Bericht gehört zu %1, nicht zu der jetzt ausgewählten %2: Die Auswertung oder der Bericht von %2 ist fehlgeschlagen. Drucken und Speichern sind gesperrt, bis %2 einen Bericht hat.</translation>
+    </message>
+    <message>
+        <source>no sample</source>
+        <translation>keiner Probe</translation>
+    </message>
+    <message>
+        <source>This report shows the data from before the last change, which could not be made into a report. Printing and saving are off until the report is made anew.</source>
+        <translation>Dieser Bericht zeigt die Daten vor der letzten Änderung, aus der kein Bericht erstellt werden konnte. Drucken und Speichern sind gesperrt, bis der Bericht neu erstellt ist.</translation>
+    </message>
 </context>
 </TS>

@@ -81,6 +81,7 @@ std::unique_ptr<CReport> buildReport(const CReport::SInput& input, SReportError*
 
 CFastReportWidget::CFastReportWidget(QWidget* parent)
     : QWidget(parent)
+    , m_pStaleBanner(new QLabel)
     , m_pPages(new QStackedWidget)
     , m_pEmptyLabel(new QLabel(QObject::tr("No report")))
     , m_pErrorLabel(new QLabel)
@@ -154,8 +155,19 @@ CFastReportWidget::CFastReportWidget(QWidget* parent)
     m_pPages->addWidget(m_pReportPage);
     m_pPages->addWidget(m_pProgressPage);
 
+    m_pStaleBanner->setObjectName(QStringLiteral("ReportStaleBanner"));
+    m_pStaleBanner->setWordWrap(true);
+    m_pStaleBanner->setTextFormat(Qt::PlainText);
+    m_pStaleBanner->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Dark text on amber: it reads as a warning on light and dark desktop themes alike.
+    m_pStaleBanner->setStyleSheet(QStringLiteral("QLabel#ReportStaleBanner { background: #ffd98a; color: #2b1d00;"
+                                                 " border-bottom: 2px solid #c98a00; padding: 8px; font-weight: bold; }"));
+    m_pStaleBanner->hide();
+
     auto* layout = new QVBoxLayout;
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_pStaleBanner);
     layout->addWidget(m_pPages);
     setLayout(layout);
     showZoom(m_pView->Zoom());
@@ -171,21 +183,25 @@ CFastReportWidget::~CFastReportWidget()
 void CFastReportWidget::SetVariables(const QMap<QString, QString>& variables)
 {
     m_variables = variables;
+    inputChanged();
 }
 
 void CFastReportWidget::SetDataSets(const std::list<boost::shared_ptr<IDataSet> >& dataSets)
 {
     m_dataSets = dataSets;
+    inputChanged();
 }
 
 void CFastReportWidget::SetMemoColors(const QMap<QString, QColor>& colors)
 {
     m_memoColors = colors;
+    inputChanged();
 }
 
 void CFastReportWidget::SetReportPath(const QString& path)
 {
     m_sReportPath = path;
+    inputChanged();
 }
 
 void CFastReportWidget::UpdateReport()
@@ -203,7 +219,10 @@ void CFastReportWidget::UpdateReport()
 
     m_pView->SetReport(nullptr);
     m_pReport = std::move(report);
+    m_bInputChanged = false;
+    m_sReportSubject.clear();
     if (m_pReport) {
+        m_sReportSubject = m_subjectSource ? m_subjectSource() : QString();
         m_sLastError.clear();
         m_pView->SetReport(m_pReport.get());
         m_pPages->setCurrentWidget(m_pReportPage);
@@ -213,6 +232,7 @@ void CFastReportWidget::UpdateReport()
         m_pErrorLabel->setText(QObject::tr("The report could not be rendered.") + QStringLiteral("\n\n") + m_sLastError);
         m_pPages->setCurrentWidget(m_pErrorLabel);
     }
+    checkSubject();
     emit reportUpdated();
 }
 
@@ -250,7 +270,10 @@ void CFastReportWidget::ClearReport()
     m_pView->SetReport(nullptr);
     m_pReport.reset();
     m_sLastError.clear();
+    m_sReportSubject.clear();
+    m_bInputChanged = false;
     m_pPages->setCurrentWidget(m_pEmptyLabel);
+    checkSubject();
     emit reportCleared();
 }
 
@@ -294,6 +317,60 @@ QString CFastReportWidget::LastError() const
     return m_sLastError;
 }
 
+void CFastReportWidget::SetSubjectSource(std::function<QString()> source)
+{
+    m_subjectSource = std::move(source);
+    checkSubject();
+}
+
+QString CFastReportWidget::ReportSubject() const
+{
+    return m_pReport ? m_sReportSubject : QString();
+}
+
+QString CFastReportWidget::StaleReason() const
+{
+    if (!m_pReport)
+        return QString();
+    const QString selected = m_subjectSource ? m_subjectSource() : QString();
+    if (selected != m_sReportSubject) {
+        if (selected.isEmpty())
+            return QObject::tr("This report is of %1, and no sample is selected now. Printing and saving are off "
+                               "until the selected sample has a report.")
+                .arg(m_sReportSubject);
+        return QObject::tr("This report is of %1, not of %2, which is selected now: the analysis or the report of %2 "
+                           "failed. Printing and saving are off until %2 has a report.")
+            .arg(m_sReportSubject.isEmpty() ? QObject::tr("no sample") : m_sReportSubject, selected);
+    }
+    if (m_bInputChanged)
+        return QObject::tr("This report shows the data from before the last change, which could not be made into a "
+                           "report. Printing and saving are off until the report is made anew.");
+    return QString();
+}
+
+void CFastReportWidget::checkSubject()
+{
+    m_bBannerCheckQueued = false;
+    const QString reason = StaleReason();
+    m_pStaleBanner->setText(reason);
+    m_pStaleBanner->setVisible(!reason.isEmpty());
+}
+
+void CFastReportWidget::inputChanged()
+{
+    m_bInputChanged = true;
+    // A caller hands over several things before UpdateReport; the banner waits until it is done.
+    if (!m_bBannerCheckQueued) {
+        m_bBannerCheckQueued = true;
+        QMetaObject::invokeMethod(this, &CFastReportWidget::checkSubject, Qt::QueuedConnection);
+    }
+}
+
+QString CFastReportWidget::outputRefusal(const QString& noReport) const
+{
+    return m_pReport ? StaleReason() : noReport;
+}
+
 void CFastReportWidget::RenderPage(int page, QPainter* painter, const QRectF& target) const
 {
     if (m_pReport)
@@ -302,8 +379,8 @@ void CFastReportWidget::RenderPage(int page, QPainter* painter, const QRectF& ta
 
 bool CFastReportWidget::WritePdf(const QString& path, QString* error) const
 {
-    QString reason = QObject::tr("There is no report to save.");
-    if (m_pReport && m_pReport->WritePdf(path, m_bPdfArchive, &reason))
+    QString reason = outputRefusal(QObject::tr("There is no report to save."));
+    if (reason.isEmpty() && m_pReport->WritePdf(path, m_bPdfArchive, &reason))
         return true;
     if (error)
         *error = reason;
@@ -313,8 +390,8 @@ bool CFastReportWidget::WritePdf(const QString& path, QString* error) const
 
 bool CFastReportWidget::Print(QPrinter* printer, QString* error) const
 {
-    QString reason = QObject::tr("There is no report to print.");
-    if (m_pReport && m_pReport->Print(printer, &reason))
+    QString reason = outputRefusal(QObject::tr("There is no report to print."));
+    if (reason.isEmpty() && m_pReport->Print(printer, &reason))
         return true;
     if (error)
         *error = reason;
@@ -357,6 +434,11 @@ void CFastReportWidget::printReport()
 {
     if (!m_pReport)
         return;
+    const QString stale = StaleReason();
+    if (!stale.isEmpty()) {
+        QMessageBox::warning(this, QObject::tr("Print"), stale);
+        return;
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setDocName(m_pReport->Title());
@@ -374,6 +456,11 @@ void CFastReportWidget::saveAsPDF()
 {
     if (!m_pReport)
         return;
+    const QString stale = StaleReason();
+    if (!stale.isEmpty()) {
+        QMessageBox::warning(this, QObject::tr("Save as PDF"), stale);
+        return;
+    }
     QString path = QFileDialog::getSaveFileName(this, QObject::tr("Save as PDF"), SuggestedPdfPath(),
                                                 QObject::tr("PDF files (*.pdf)"));
     if (path.isEmpty())

@@ -9,6 +9,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <functional>
 #include <list>
 #include <memory>
 
@@ -35,6 +36,12 @@ class IDataSet;
 // It shows the pages (zoom, fit width, page counter), a message when the report
 // could not be rendered, or "No report". It starts hidden: a host shows it where
 // it places it.
+//
+// A report never passes for another sample's: the host tells the viewer whose
+// report it is meant to show (SetSubjectSource, the selected sample). When the
+// report shown was made for another subject, or the data it was given since could
+// not be made into a report, a banner says so and printing and saving refuse
+// (StaleReason) until a report of what is selected exists.
 class TARSEL_REPORT_EXPORT CFastReportWidget : public QWidget
 {
     Q_OBJECT
@@ -71,6 +78,17 @@ public:
     int PageCount() const;
     // Why the last UpdateReport could not render; empty after a success or ClearReport.
     QString LastError() const;
+
+    // Whose report the viewer is meant to show (such as "sample 2 (DR2612-02)"),
+    // asked at each render and before each print or save; without a source every
+    // report is of the one subject.
+    void SetSubjectSource(std::function<QString()> source);
+    // Whose report is shown: the subject when it was rendered; empty without a report.
+    QString ReportSubject() const;
+    // Empty while the report shown is of the selected subject and of the data last
+    // given; otherwise why it must not be taken for the current report (the banner's
+    // text). Print, WritePdf, printReport and saveAsPDF refuse with it.
+    QString StaleReason() const;
     // Paints page (from 0) of the rendered report scaled into target (in painter's
     // coordinates): white paper, content, footer. The one page routine behind the
     // preview, printing and PDF. Paints nothing for a page that does not exist.
@@ -98,6 +116,8 @@ public slots:
     // Asks for a file name and saves the report shown as PDF; a failure is shown in a
     // message box and leaves any file there untouched. Does nothing without a report.
     void saveAsPDF();
+    // Shows or hides the banner of a stale report after the subject may have changed.
+    void checkSubject();
 
 signals:
     void reportUpdated();
@@ -108,6 +128,11 @@ private:
     // are in; the window keeps painting.
     std::unique_ptr<CReport> buildWithProgress(int rows, SReportError* error);
     void showPageCounter(int page, int count);
+    // The data given changed after the last render; the banner is checked once the
+    // caller is done handing over.
+    void inputChanged();
+    // Why output is refused: no report (noReport), or a stale one.
+    QString outputRefusal(const QString& noReport) const;
     void showZoom(double zoom);
 
     QMap<QString, QString> m_variables;
@@ -117,7 +142,12 @@ private:
     std::unique_ptr<CReport> m_pReport;
     QString m_sLastError;
     bool m_bPdfArchive = false;
+    std::function<QString()> m_subjectSource;
+    QString m_sReportSubject;
+    bool m_bInputChanged = false;
+    bool m_bBannerCheckQueued = false;
 
+    QLabel* m_pStaleBanner;
     QStackedWidget* m_pPages;
     QLabel* m_pEmptyLabel;
     QLabel* m_pErrorLabel;

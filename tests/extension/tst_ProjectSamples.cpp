@@ -178,7 +178,27 @@ private slots:
         QVERIFY(rendered.count() == 3 && viewer->ReportText() == reportBefore);
         QVERIFY(project->GetSelectedSample() == 0u && !extension.m_pAnalysisAction->isChecked());
         QVERIFY(host.logger().Contains("Failed interpretate results", 1));
+        // ... and that report is never taken for the selected sample's.
+        const QString stale = viewer->StaleReason();
+        QVERIFY2(stale.contains("sample 3 (P-003)") && stale.contains("sample 1 (P-001)"), qPrintable(stale));
+        auto* banner = viewer->findChild<QLabel*>(QStringLiteral("ReportStaleBanner"));
+        QVERIFY(!banner->isHidden() && banner->text() == stale);
+        QString refusal;
+        QVERIFY(!viewer->WritePdf(host.path(QStringLiteral("stale.pdf")), &refusal) && refusal == stale);
+        QVERIFY(!QFile::exists(host.path(QStringLiteral("stale.pdf"))));
+        extension.interpretation = [] { return true; };
+        extension.m_pSamplesCombo->setCurrentIndex(1);
+        QVERIFY(viewer->StaleReason().isEmpty() && banner->isHidden());
+        QVERIFY(viewer->ReportSubject() == "sample 2 (P-002)" && viewer->WritePdf(host.path(QStringLiteral("fresh.pdf"))));
+        // A report that could not be made anew is stale too, until one is.
+        extension.dataSets = []() -> DataSets { throw std::runtime_error("no tables today"); };
+        extension.m_pTemplateMenu->actions().at(1)->trigger();
+        QTRY_VERIFY(!banner->isHidden());
+        QVERIFY(viewer->StaleReason().contains("before the last change"));
+        QVERIFY(!viewer->WritePdf(host.path(QStringLiteral("fresh.pdf")), &refusal) && refusal == viewer->StaleReason());
+        extension.dataSets = nullptr;
         extension.m_pSamplesCombo->setCurrentIndex(2);
+        QVERIFY(viewer->StaleReason().isEmpty() && banner->isHidden());
 
         extension.ExitAnalyse();
         QVERIFY(project->IsModified());
