@@ -1,6 +1,7 @@
 #include "testkit/FakeHost.h"
 
 #include "common/LocalText.h"
+#include "extension/BaseExtension.h"
 #include "extension/ExtensionNames.h"
 #include "host/core/Application.h"
 #include "host/core/MainWindow.h"
@@ -9,8 +10,11 @@
 #include "host/core/Settings.h"
 #include "host/dna/Project.h"
 #include "host/dna/Settings.h"
+#include "host/report/FastReportWidget.h"
 #include "testkit/ProjectBuilder.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QDockWidget>
@@ -25,6 +29,18 @@ namespace NTarsel {
 namespace NTestKit {
 
 namespace {
+
+// The first child of window whose object name ends in suffix (the base library
+// names a plug-in's parts "<plug-in name><part>").
+template <class T>
+T* namedPart(const NTarsel::CMainWindow* window, const QString& suffix)
+{
+    for (T* part : window->findChildren<T*>()) {
+        if (part->objectName().endsWith(suffix))
+            return part;
+    }
+    return nullptr;
+}
 
 const char* const c_sDefaultTemplate = "<h1>{{ PatientFIO }}</h1>\n<p>{{ Comment }}</p>\n";
 
@@ -120,6 +136,64 @@ QDockWidget* CFakeHost::addDock(const QString& title)
     dock->setWidget(new QLabel(title));
     m_pWindow->AddNormalDockWidget(Qt::BottomDockWidgetArea, dock);
     return dock;
+}
+
+QAction* CFakeHost::analysisAction() const
+{
+    return namedPart<QAction>(m_pWindow.get(), NTarsel::NExtension::AnalysisActionName(QString()));
+}
+
+bool CFakeHost::enterAnalysis()
+{
+    QAction* analysis = analysisAction();
+    if (analysis && m_pWindow->GetState() != NTarsel::MainWindowStateAnalysis)
+        analysis->trigger();
+    return m_pWindow->GetState() == NTarsel::MainWindowStateAnalysis;
+}
+
+bool CFakeHost::leaveAnalysis()
+{
+    QAction* analysis = analysisAction();
+    if (analysis && m_pWindow->GetState() == NTarsel::MainWindowStateAnalysis)
+        analysis->trigger();
+    return m_pWindow->GetState() != NTarsel::MainWindowStateAnalysis;
+}
+
+QComboBox* CFakeHost::sampleSelector() const
+{
+    for (QToolBar* toolBar : m_pWindow->findChildren<QToolBar*>(
+             QLatin1String(NTarsel::NExtension::CBaseExtension::analysisToolbarName))) {
+        if (m_pWindow->toolBarArea(toolBar) == Qt::NoToolBarArea)
+            continue;
+        for (QAction* action : toolBar->actions()) {
+            if (auto* selector = qobject_cast<QComboBox*>(toolBar->widgetForAction(action)))
+                return selector;
+        }
+    }
+    return nullptr;
+}
+
+bool CFakeHost::selectSample(int number)
+{
+    QComboBox* selector = sampleSelector();
+    if (!selector || number < 1 || number > selector->count())
+        return false;
+    selector->setCurrentIndex(number - 1);
+    return true;
+}
+
+NFastReport::CFastReportWidget* CFakeHost::viewer() const
+{
+    if (auto* shown = qobject_cast<NFastReport::CFastReportWidget*>(m_pWindow->centralWidget()))
+        return shown;
+    return namedPart<NFastReport::CFastReportWidget>(m_pWindow.get(),
+                                                     NTarsel::NExtension::ReportViewerName(QString()));
+}
+
+QString CFakeHost::reportText() const
+{
+    const NFastReport::CFastReportWidget* report = viewer();
+    return report ? report->ReportText() : QString();
 }
 
 } // namespace NTestKit

@@ -11,9 +11,15 @@
 
 #include <memory>
 
+class QAction;
+class QComboBox;
 class QDockWidget;
 class QToolBar;
 class QWidget;
+
+namespace NFastReport {
+class CFastReportWidget;
+}
 
 namespace NDna {
 class CProject;
@@ -65,6 +71,29 @@ public:
     void loadDatabase(const QString& database);
     // Registers a dock of the host's normal layout (shown outside analysis mode).
     QDockWidget* addDock(const QString& title);
+
+    // The plug-in as a user reaches it, for a plug-in's own tests; each finds the
+    // parts of the one plug-in installed in this host by the names the base library
+    // gives them.
+    //
+    // The plug-in's "Analysis" action; null before Install.
+    QAction* analysisAction() const;
+    // Triggers "Analysis" when out of analysis mode; true when the window is in
+    // analysis mode afterwards.
+    bool enterAnalysis();
+    // Triggers "Analysis" in analysis mode; true when the window is back to normal.
+    bool leaveAnalysis();
+    // The sample selector of the analysis toolbar, as shown in analysis mode (with
+    // more than one sample); null when there is none.
+    QComboBox* sampleSelector() const;
+    // Chooses sample number (1 = the first) in that selector, as the user does; false
+    // when there is no selector or no such sample. Choosing the sample shown does nothing.
+    bool selectSample(int number);
+    // The plug-in's report viewer; null before Install.
+    NFastReport::CFastReportWidget* viewer() const;
+    // The text of the report the viewer shows (what a reader of the printout sees);
+    // empty without a report.
+    QString reportText() const;
 
 private:
     QTemporaryDir m_root;

@@ -43,7 +43,12 @@ struct TARSEL_TESTKIT_EXPORT SLifecycleOptions
     // The plug-in's template folder name; when empty, the name of the profile its
     // CreateProfile makes (which is how the base library names it), in lower case.
     QString pluginName;
+    // The language of the first run, the one that checks the window and counts objects.
     QString locale = QStringLiteral("en");
+    // The languages whose reports are rendered and checked, each in a host of its own:
+    // every template with every sample. When empty: locale and every other language
+    // below reports/ in the data folders that has a folder of the plug-in.
+    QStringList locales;
     // Templates made when the data folders bring none for the plug-in.
     QStringList templates{QStringLiteral("Standard"), QStringLiteral("Brief")};
     QString reportFileName = QStringLiteral("report.html");
@@ -101,8 +106,14 @@ using ExtensionCreator = std::function<NTarsel::NExtension::IExtension*()>;
 // widget, toolbars, docks and menu bar with their visibility, profile bound, the
 // "Analysis" action back in its place); between the second and the last cycle no
 // objects may pile up (below the window, among the application's widgets, or live
-// QObjects at all); and no operation may let an exception out. create makes a new
-// extension, owned by the check. Needs a QApplication and no other CFakeHost alive.
+// QObjects at all); and no operation may let an exception out.
+//
+// In analysis mode the report is rendered with every template and sample, in each
+// language (SLifecycleOptions::locales), and must be there, of the selected sample
+// (the viewer's report is not stale), with every data set its template places, and
+// without an error in the log. A hook that throws is named. Each failure says what
+// to change. create makes a new extension, owned by the check, once per language.
+// Needs a QApplication and no other CFakeHost alive.
 TARSEL_TESTKIT_EXPORT CLifecycleResult CheckLifecycle(const ExtensionCreator& create,
                                                       const SLifecycleOptions& options = SLifecycleOptions());
 // The same with the extension a module's factory makes.

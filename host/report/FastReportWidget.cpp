@@ -307,6 +307,11 @@ QString CFastReportWidget::ReportText() const
     return m_pReport ? m_pReport->PlainText() : QString();
 }
 
+QStringList CFastReportWidget::MissingDataSets() const
+{
+    return m_pReport ? m_pReport->MissingDataSets() : QStringList();
+}
+
 int CFastReportWidget::PageCount() const
 {
     return m_pReport ? m_pReport->PageCount() : 0;

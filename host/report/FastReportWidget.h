@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <boost/shared_ptr.hpp>
@@ -74,6 +75,9 @@ public:
     // The rendered report as plain text (what a reader of the printout sees, without
     // the page footers); empty without a report.
     QString ReportText() const;
+    // The data sets the rendered report places but was not given ("No data set 'X'"
+    // in the report), in template order; empty without a report.
+    QStringList MissingDataSets() const;
     // The number of pages of the rendered report; 0 without one.
     int PageCount() const;
     // Why the last UpdateReport could not render; empty after a success or ClearReport.

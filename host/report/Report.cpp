@@ -264,6 +264,11 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
         if (dataSet == dataSets.end()) {
             for (int i = 0; i < count; ++i)
                 CDataSetTable::InsertMissing(&cursor, it->format, it->tag);
+            // Found from the last to the first: each goes to the front, so the list ends in template order.
+            if (!report->m_missingDataSets.contains(it->tag.dataSet))
+                report->m_missingDataSets.prepend(it->tag.dataSet);
+            else
+                report->m_missingDataSets.move(report->m_missingDataSets.indexOf(it->tag.dataSet), 0);
             continue;
         }
         // A table splits the paragraph it is put in. Where the placeholder was the
@@ -374,6 +379,11 @@ void CReport::drawFooter(QPainter* painter, int page) const
         const qreal x = i == 0 ? left : right - line.naturalTextWidth();
         layout.draw(painter, QPointF(x, top + millimetres(2)));
     }
+}
+
+QStringList CReport::MissingDataSets() const
+{
+    return m_missingDataSets;
 }
 
 QString CReport::PlainText() const

@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 #include <boost/shared_ptr.hpp>
 
@@ -62,6 +63,9 @@ public:
     void RenderPage(int page, QPainter* painter, const QRectF& target) const;
 
     QString PlainText() const;
+    // The data sets the template places but was not given, each once, in the order
+    // the template first places them; the report shows "No data set 'X'" there.
+    QStringList MissingDataSets() const;
     // The document's <title>, else the report file's base name.
     QString Title() const;
 
@@ -83,6 +87,7 @@ private:
     QString m_sReportPath;
     QString m_sDate;
     int m_nPageCount = 0;
+    QStringList m_missingDataSets;
     // Per page, the grid and covers of the data-set tables (see CDataSetTable::Decorate).
     std::vector<CDataSetTable::SPageDecoration> m_decorations;
 };

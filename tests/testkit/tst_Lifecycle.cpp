@@ -1,9 +1,12 @@
 #include "extension/BaseExtension.h"
 #include "extension/ExtensionFactory.h"
+#include "extension/report/ReportDataSet.h"
 #include "host/core/MainWindow.h"
 #include "host/core/Profile.h"
 #include "host/core/ProfileManager.h"
 #include "host/core/Settings.h"
+#include "host/dna/Project.h"
+#include "host/log/Logger.h"
 #include "host/report/FastReportWidget.h"
 #include "testkit/Lifecycle.h"
 
@@ -37,7 +40,8 @@ enum EFault
     FaultLeakChildOfWindow, FaultLeakTopLevelWidget, FaultLeakParentlessObject, FaultKeepReportAsCentralWidget,
     FaultStayInAnalysisState, FaultLeaveToolbar, FaultLeaveMenu, FaultLeaveProfileUnbound, FaultKeepAnalysisAction,
     FaultHideDocks, FaultDisableAnalysisAfterLeaving, FaultRefuseAnalysis, FaultNoAnalysisAction, FaultFactoryMakesNone,
-    FaultFactoryThrows
+    FaultFactoryThrows, FaultThrowFromGetDataSets, FaultThrowOnSampleChange, FaultRefuseSecondSample, FaultNoDatabase,
+    FaultMisnamedDataSet, FaultLogErrorOnSuccess, FaultNoTemplates, FaultBrokenGermanTemplate
 };
 
 // A plug-in built on the base library that does its job unless told to fail in
@@ -52,8 +56,10 @@ public:
         : CBaseExtension(QStringLiteral("Faulty"), QStringLiteral("faulty-variables.xml"), QStringLiteral("report.html"))
         , m_fault(fault)
     {
-        m_dbMap[QStringLiteral("panel-a")] = std::make_pair(1u, true);
-        m_dbMap[QStringLiteral("panel-b")] = std::make_pair(2u, true);
+        if (fault != FaultNoDatabase) {
+            m_dbMap[QStringLiteral("panel-a")] = std::make_pair(1u, true);
+            m_dbMap[QStringLiteral("panel-b")] = std::make_pair(2u, true);
+        }
     }
 
     void Install(NTarsel::CMainWindow* mainWindow) override
@@ -109,7 +115,21 @@ public:
     }
 
 protected:
-    bool interpretateResults() override { return m_fault != FaultRefuseAnalysis; }
+    bool interpretateResults() override
+    {
+        const bool second = m_pProject && m_pProject->GetSampleCount() > 1 && m_pProject->GetSelectedSample() == 1;
+        raise(second ? FaultThrowOnSampleChange : FaultNone, "cannot read sample 2");
+        if (m_fault == FaultLogErrorOnSuccess)
+            NLog::Write("Faulty: the panel is old", 1, "Faulty", __LINE__);
+        return m_fault != FaultRefuseAnalysis && !(second && m_fault == FaultRefuseSecondSample);
+    }
+
+    std::list<boost::shared_ptr<NFastReport::IDataSet> > getDataSets() override
+    {
+        raise(FaultThrowFromGetDataSets, "no tables today");
+        return {NTarsel::NExtension::ReportDataSet::create(m_fault == FaultMisnamedDataSet ? "Finding" : "Findings",
+                                                           {"Gene"})};
+    }
 
     void configureProfile() override
     {
@@ -141,6 +161,13 @@ class TestLifecycle : public QObject
 {
     Q_OBJECT
 
+    static void writeFile(const QString& path, const char* text)
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == qint64(qstrlen(text)));
+    }
+
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
@@ -168,6 +195,14 @@ private slots:
         QTest::newRow("puts no Analysis action up") << FaultNoAnalysisAction << QStringLiteral("Install put no Analysis action");
         QTest::newRow("factory makes none") << FaultFactoryMakesNone << QStringLiteral("The factory made no extension");
         QTest::newRow("factory throws") << FaultFactoryThrows << QStringLiteral("Making the extension let an exception out: no memory left");
+        QTest::newRow("getDataSets throws") << FaultThrowFromGetDataSets << QStringLiteral("the hook getDataSets threw \"no tables today\": getDataSets must not throw");
+        QTest::newRow("interpretateResults throws on a sample change") << FaultThrowOnSampleChange << QStringLiteral("the hook interpretateResults threw \"cannot read sample 2\": interpretateResults must not throw");
+        QTest::newRow("refuses the second sample") << FaultRefuseSecondSample << QStringLiteral("is not of the selected sample (sample 1 (Sample 1)): \"This report is of sample 1 (Sample 1), not of sample 2 (Sample 2)");
+        QTest::newRow("offers no database") << FaultNoDatabase << QStringLiteral("GetDbMap() is empty: the base library lists a plug-in's templates only once");
+        QTest::newRow("misnames its data set") << FaultMisnamedDataSet << QStringLiteral("places the data set 'Findings', which getDataSets did not give (it gave 'Finding')");
+        QTest::newRow("logs an error on success") << FaultLogErrorOnSuccess << QStringLiteral("an error was logged on the way: Faulty: the panel is old");
+        QTest::newRow("finds no templates") << FaultNoTemplates << QStringLiteral("no template was found: the base library lists the folders in");
+        QTest::newRow("German template broken") << FaultBrokenGermanTemplate << QStringLiteral("On entering analysis mode with a project of 3 samples in locale de, cycle 1 the viewer shows no report: the template could not be rendered: ");
     }
 
     void catchesEachFault()
@@ -175,21 +210,36 @@ private slots:
         QFETCH(EFault, fault);
         QFETCH(QString, expected);
     #ifdef TARSEL_ADDRESS_SANITIZER
-        // This exception leaves through the Analysis action's signal, which Qt does not
-        // support: Qt's frames leak what they held on the way out, so the leak check of a
-        // sanitized build would fail on Qt, not on the kit.
-        if (fault == FaultThrowOnEntering)
+        // These exceptions leave through a Qt signal (the Analysis action's, the sample
+        // selector's), which Qt does not support: Qt's frames leak what they held on the
+        // way out, so the leak check of a sanitized build would fail on Qt, not on the kit.
+        if (fault == FaultThrowOnEntering || fault == FaultThrowOnSampleChange)
             QSKIP("throws through Qt's signal dispatch; checked in the build without sanitizers");
     #endif
-        const CLifecycleResult result = CheckLifecycle([fault]() -> NTarsel::NExtension::IExtension* {
-            if (fault == FaultFactoryThrows)
-                throw std::runtime_error("no memory left");
-            return fault == FaultFactoryMakesNone ? nullptr : new CFaultyExtension(fault);
-        });
+        // English templates that show the data set, and a German one.
+        QTemporaryDir data;
+        const QString reports = data.filePath(QStringLiteral("reports/%1/faulty/%2/report.html"));
+        writeFile(reports.arg("en", "Standard"), "<p>{{ PatientFIO }}</p>{% dataset \"Findings\" %}");
+        writeFile(reports.arg("en", "Brief"), "<p>{{ SampleName }}</p>");
+        writeFile(reports.arg("de", "Befund"),
+                  fault == FaultBrokenGermanTemplate ? "{% if %}" : "<p>Befund</p>{% dataset \"Findings\" %}");
+        SLifecycleOptions options;
+        if (fault == FaultNoTemplates)
+            options.templates.clear();
+        else
+            options.dataFolders << data.path();
+        const CLifecycleResult result = CheckLifecycle(
+            [fault]() -> NTarsel::NExtension::IExtension* {
+                if (fault == FaultFactoryThrows)
+                    throw std::runtime_error("no memory left");
+                return fault == FaultFactoryMakesNone ? nullptr : new CFaultyExtension(fault);
+            },
+            options);
         QVERIFY2(result.passed() == expected.isEmpty() && result.report().contains(expected), qPrintable(result.report()));
-        // This plug-in interprets any project, none included: every cycle entered.
+        // This plug-in interprets any project, none included: every cycle entered, and
+        // the German reports once more.
         if (expected.isEmpty())
-            QCOMPARE(result.entries(), 2 + 2 + 6);
+            QCOMPARE(result.entries(), 2 + 2 + 6 + 1);
     }
 
     void demoPluginModule()
@@ -212,8 +262,9 @@ private slots:
         // It did what it says: every cycle entered, other samples and templates were chosen.
         const CLifecycleResult result = CheckLifecycle(*factory, options);
         QVERIFY2(result.passed(), qPrintable(result.report()));
-        QCOMPARE(result.entries(), options.cycles);
-        QVERIFY(result.sampleChoices() == options.cycles && result.templateChoices() == options.cycles);
+        // English in the whole lifecycle, German in a run of its own.
+        QCOMPARE(result.entries(), options.cycles + 1);
+        QVERIFY(result.sampleChoices() > options.cycles && result.templateChoices() > options.cycles);
     }
 };
 
