@@ -46,6 +46,41 @@ function(tarsel_add_library target)
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tarsel/${export_header_dir})
 endfunction()
 
+# The path from one installed folder to another (each relative to the install prefix),
+# for search paths that hold wherever the installed tree is put. A <to> given as an
+# absolute path stays where it is, and so is returned as it is.
+#   tarsel_relative_install_path(<variable> <from folder> <to folder or file>)
+function(tarsel_relative_install_path variable from to)
+    if(IS_ABSOLUTE ${to})
+        set(${variable} ${to} PARENT_SCOPE)
+        return()
+    endif()
+    get_filename_component(from ${from} ABSOLUTE BASE_DIR ${CMAKE_INSTALL_PREFIX})
+    get_filename_component(to ${to} ABSOLUTE BASE_DIR ${CMAKE_INSTALL_PREFIX})
+    file(RELATIVE_PATH relative ${from} ${to})
+    set(${variable} ${relative} PARENT_SCOPE)
+endfunction()
+
+# A program of ours installed into bin; it finds our libraries in the installed
+# library folder through a search path relative to itself. With EXPORT_NAME it is
+# part of the installed package as Tarsel::<name>, and has that alias in the build.
+#   tarsel_install_program(<target> [EXPORT_NAME <name>])
+function(tarsel_install_program target)
+    cmake_parse_arguments(ARG "" "EXPORT_NAME" "" ${ARGN})
+    tarsel_relative_install_path(libdir ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_LIBDIR})
+    if(NOT IS_ABSOLUTE ${libdir})
+        set(libdir "$ORIGIN/${libdir}")
+    endif()
+    set_target_properties(${target} PROPERTIES INSTALL_RPATH "${libdir}")
+    if(ARG_EXPORT_NAME)
+        set_target_properties(${target} PROPERTIES EXPORT_NAME ${ARG_EXPORT_NAME})
+        add_executable(Tarsel::${ARG_EXPORT_NAME} ALIAS ${target})
+        install(TARGETS ${target} EXPORT TarselTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    else()
+        install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
+endfunction()
+
 # One Qt Test executable registered with CTest; headless through the test's
 # environment so that a person can still run the binary on screen by hand.
 #   tarsel_add_test(<name> SOURCES ... LIBRARIES ...)

@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
-# Checks the package the way a plug-in author meets it: installs the libraries
-# into a temporary prefix (cmake --install), builds examples/hello-plugin against
-# that prefix alone, runs its tests (the test kit's lifecycle check among them),
-# and loads its module in the demo host headless, which must write a report PDF
-# showing the plug-in's results. Exits non-zero on the first failure.
+# Checks the package the way a plug-in author and a user meet it:
+#  - installs everything (libraries, headers, CMake package, template checker, demo
+#    host, its plug-in, data, demo project, translations) into a temporary prefix;
+#  - builds examples/hello-plugin against that prefix alone with tarsel_add_plugin and
+#    runs its tests: the test kit's lifecycle check, and hello_templates, which must
+#    run the installed template checker (Tarsel::TemplateCheck);
+#  - installs the example into the same prefix and runs the installed demo host
+#    (no LD_LIBRARY_PATH, no --plugins, --data or --project), which must load the
+#    installed module from its own plug-in folder with the installed templates and
+#    write a report PDF showing the plug-in's results;
+#  - moves the installed tree elsewhere, where ldd must resolve every dependency of
+#    every installed program, library and module, the Tarsel ones inside the tree,
+#    and the demo host must write its own plug-in's report for the default project,
+#    in German from the installed translations.
+# Exits non-zero on the first failure.
 #
 #   scripts/check-package.sh [BUILD_DIR]
 #
-# BUILD_DIR is a configured Tarsel build folder; the libraries and the demo host
-# are built in it when needed. Without it a fresh folder is configured in a
-# temporary place. TARSEL_JOBS sets the build's parallel jobs (default 2).
+# BUILD_DIR is a configured Tarsel build folder; what gets installed is built in it
+# when needed. Without it a fresh folder is configured in a temporary place.
+# TARSEL_JOBS sets the build's parallel jobs (default 2).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -24,6 +34,8 @@ fail() {
     echo "check-package: FAILED: $*" >&2
     exit 1
 }
+# Installed programs must manage without the caller's library path.
+isolated() { env -u LD_LIBRARY_PATH QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" "$@"; }
 
 build=${1:-}
 if [ -z "$build" ]; then
@@ -35,23 +47,25 @@ fi
 [ -f "$build/CMakeCache.txt" ] || fail "$build is not a configured build folder"
 build=$(cd "$build" && pwd)
 
-step "building the libraries, the test kit and the demo host"
+step "building the libraries, the test kit, the template checker and the demo host"
 cmake --build "$build" --parallel "$jobs" --target TarselHostLog TarselHostConfig TarselHostCore TarselHostDna \
-    TarselHostReport TarselExtension TarselTestKit tarsel-demo >"$work/build.log" 2>&1 \
-    || { tail -40 "$work/build.log" >&2; fail "building the package"; }
+    TarselHostReport TarselExtension TarselTestKit tarsel-template-check tarsel-demo genotyper translations \
+    >"$work/build.log" 2>&1 || { tail -40 "$work/build.log" >&2; fail "building the package"; }
 
 prefix=$work/prefix
 step "installing into $prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install"; }
-for file in include/tarsel/extension/BaseExtension.h include/tarsel/testkit/Lifecycle.h \
-    include/tarsel/testkit/TestKitExport.h include/tarsel/testkit/RecordingLogger.h \
-    include/tarsel/testkit/WindowView.h; do
-    [ -f "$prefix/$file" ] || fail "the package lacks $file"
-done
 config=$(find "$prefix" -name TarselConfig.cmake -path '*cmake/Tarsel/*' | head -n 1)
 [ -n "$config" ] || fail "the package lacks TarselConfig.cmake"
-ls "$prefix"/lib*/libtarsel-testkit.so.1 "$prefix"/lib*/*/libtarsel-testkit.so.1 >/dev/null 2>&1 \
-    || find "$prefix" -name 'libtarsel-testkit.so.1' | grep -q . || fail "the package lacks libtarsel-testkit.so.1"
+# <libdir>/cmake/Tarsel/TarselConfig.cmake
+libdir=$(dirname "$(dirname "$(dirname "$config")")")
+for file in include/tarsel/extension/BaseExtension.h include/tarsel/testkit/Lifecycle.h \
+    include/tarsel/testkit/TestKitExport.h include/tarsel/testkit/RecordingLogger.h \
+    include/tarsel/testkit/WindowView.h "${libdir#"$prefix"/}/libtarsel-testkit.so.1" \
+    "${libdir#"$prefix"/}/cmake/Tarsel/TarselPlugin.cmake" bin/tarsel-demo bin/tarsel-template-check \
+    "${libdir#"$prefix"/}/tarsel/plugins/genotyper.so"; do
+    [ -f "$prefix/$file" ] || fail "the package lacks $file"
+done
 
 hello=$work/hello
 step "building examples/hello-plugin against the installed package"
@@ -63,26 +77,76 @@ found=$(sed -n 's/^Tarsel_DIR:PATH=//p' "$hello/CMakeCache.txt")
 [ "$(dirname "$config")" = "$found" ] || fail "examples/hello-plugin found Tarsel in $found, not in the prefix"
 cmake --build "$hello" --parallel "$jobs" >"$work/hello-build.log" 2>&1 \
     || { tail -40 "$work/hello-build.log" >&2; fail "building examples/hello-plugin"; }
+[ -f "$hello/plugins/hello.so" ] || fail "the example built no module at $hello/plugins/hello.so"
 
 step "running the example's tests"
 tarsel_runtime_dir
-(cd "$hello" && ctest --output-on-failure) || fail "the example's tests"
+grep -qF "add_test(hello_templates \"$prefix/bin/tarsel-template-check\"" "$hello/CTestTestfile.cmake" \
+    || fail "hello_templates does not run the installed template checker"
+(cd "$hello" && env -u LD_LIBRARY_PATH ctest --output-on-failure) || fail "the example's tests"
 
-step "loading the example in the demo host"
-module=$hello/plugins/hello.so
-[ -f "$module" ] || fail "the example built no module at $module"
-pdf=$work/hello.pdf
-QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$work/config "$build/demo/host/tarsel-demo" \
-    --plugins "$hello/plugins" --plugin-name Hello --data "$root/examples/hello-plugin/data" \
-    --project "$root/demo/data/project/demo.tproj" --sample 2 --pdf "$pdf" >"$work/demo.out" 2>"$work/demo.err" \
-    || { cat "$work/demo.err" >&2; fail "the demo host could not analyse with the example"; }
-[ "$(head -c 5 "$pdf")" = "%PDF-" ] || fail "the demo host wrote no PDF"
-pdftotext -layout "$pdf" "$work/hello.txt" || fail "pdftotext could not read the report"
-variants=$(grep -vc '^#' "$root/demo/data/project/samples/DR2612-02.vcf")
-for text in "Variant count report" "Sample DR2612-02" "genome build GRCh38" "$variants variants" "Chromosome"; do
-    grep -qF "$text" "$work/hello.txt" || {
-        cat "$work/hello.txt" >&2
-        fail "the report lacks \"$text\""
-    }
+step "installing the example into the same prefix"
+cmake --install "$hello" --prefix "$prefix" >"$work/hello-install.log" 2>&1 \
+    || { cat "$work/hello-install.log" >&2; fail "cmake --install of the example"; }
+for file in "$libdir/tarsel/plugins/hello.so" "$prefix/share/tarsel/reports/en/hello/Standard/report.html"; do
+    [ -f "$file" ] || fail "installing the example gave no $file"
 done
-step "passed: installed package, out-of-tree plug-in, its tests, and the demo host's PDF"
+
+# run <demo host> <name> <arguments...>: a headless run from the output folder; the
+# modules that could not be loaded are named on the error stream.
+run() {
+    local program=$1 name=$2
+    shift 2
+    mkdir -p "$work/out"
+    (cd "$work/out" && isolated "$program" "$@") >"$work/$name.out" 2>"$work/$name.err" \
+        || { cat "$work/$name.err" >&2; fail "the installed demo host failed ($name)"; }
+    if grep -E '(hello|genotyper)\.so' "$work/$name.err" >&2; then
+        fail "the installed demo host could not load all of its plug-ins ($name)"
+    fi
+    [ "$(head -c 5 "$work/$name.pdf")" = "%PDF-" ] || fail "the demo host wrote no PDF ($name)"
+    pdftotext -layout "$work/$name.pdf" "$work/$name.txt" || fail "pdftotext could not read the report ($name)"
+}
+# expect <name> <text>...: the report's text holds each text.
+expect() {
+    local name=$1 text
+    shift
+    for text in "$@"; do
+        grep -qF -- "$text" "$work/$name.txt" || {
+            cat "$work/$name.txt" >&2
+            fail "the report ($name) lacks \"$text\""
+        }
+    done
+}
+
+step "loading the installed example in the installed demo host"
+run "$prefix/bin/tarsel-demo" hello --plugin-name Hello --sample 2 --pdf "$work/hello.pdf"
+variants=$(grep -vc '^#' "$prefix/share/tarsel/demo/project/samples/DR2612-02.vcf")
+expect hello "Variant count report" "Sample DR2612-02" "genome build GRCh38" "$variants variants" "Chromosome" \
+    "share/tarsel/demo/project/demo.tproj"
+
+moved=$work/moved
+step "moving the installed tree to $moved"
+mv "$prefix" "$moved"
+libdir=$(realpath "$moved${libdir#"$prefix"}")
+while IFS= read -r file; do
+    # Only ELF files: programs, libraries, modules.
+    [ "$(head -c 4 "$file" | od -An -c | tr -d ' ')" = '177ELF' ] || continue
+    dependencies=$(env -u LD_LIBRARY_PATH ldd "$file") || fail "ldd cannot read $file"
+    if grep -F 'not found' <<<"$dependencies" >&2; then
+        fail "${file#"$moved"/} has dependencies that are not found"
+    fi
+    # ldd shows a library as found through the search path ($ORIGIN/../lib/...).
+    for library in $(awk '$1 ~ /^libtarsel-/ { print $3 }' <<<"$dependencies"); do
+        [ "$(dirname "$(realpath "$library")")" = "$libdir" ] \
+            || fail "${file#"$moved"/} takes $(basename "$library") from outside the installed tree: $library"
+    done
+    checked=$((${checked:-0} + 1))
+done < <(find "$moved/bin" "$libdir" -type f)
+[ "${checked:-0}" -ge 10 ] || fail "only ${checked:-0} programs, libraries and modules found to check"
+
+step "running the moved demo host with its own plug-in"
+run "$moved/bin/tarsel-demo" genotyper --plugin-name Genotyper --locale de --pdf "$work/genotyper.pdf"
+# The demo project's selected sample and patient, the German template and page footer.
+expect genotyper "Befundbericht" "DR2612-01" "Hofmann Lena Marie" "Seite 1 von"
+step "passed: installed package and demo host, out-of-tree plug-in built, tested and installed with" \
+    "tarsel_add_plugin, the installed host's reports, a relocatable tree"

@@ -2,6 +2,7 @@
 
 #include "common/Guarded.h"
 #include "common/LocalText.h"
+#include "demo/host/InstallLayout.h"
 #include "extension/BaseExtension.h"
 #include "extension/ExtensionNames.h"
 #include "extension/IExtension.h"
@@ -14,6 +15,7 @@
 #include "host/dna/Sample.h"
 #include "host/dna/Settings.h"
 #include "host/log/Logger.h"
+#include "host/report/DataSet.h"
 #include "host/report/FastReportWidget.h"
 #include "tools/template-check/TemplateNames.h"
 
@@ -112,7 +114,8 @@ bool CDemoSession::Prepare(const SDemoOptions& options, QStringList* errors, int
 {
     if (status)
         *status = DemoExitFailed;
-    m_sDataDir = options.dataDir.isEmpty() ? QStringLiteral(TARSEL_DEMO_DATA_DIR) : options.dataDir;
+    const CInstallLayout layout = CInstallLayout::OfThisProgram();
+    m_sDataDir = options.dataDir.isEmpty() ? layout.DataFolder() : options.dataDir;
     if (!QFileInfo(m_sDataDir).isDir()) {
         errors->append(QObject::tr("The data folder %1 does not exist").arg(m_sDataDir));
         return false;
@@ -120,7 +123,7 @@ bool CDemoSession::Prepare(const SDemoOptions& options, QStringList* errors, int
     NTarsel::CApplication::setCommonDataLocation(QFileInfo(m_sDataDir).absoluteFilePath());
     m_pWindow->SetLocale(NCommon::ToLocal(options.locale));
 
-    const QString pluginDir = options.pluginDir.isEmpty() ? QStringLiteral(TARSEL_DEMO_PLUGIN_DIR) : options.pluginDir;
+    const QString pluginDir = options.pluginDir.isEmpty() ? layout.PluginFolder() : options.pluginDir;
     m_plugins = CExtensionLoader::LoadFolder(pluginDir, errors);
     for (std::unique_ptr<SLoadedExtension>& plugin : m_plugins) {
         if (!m_pPlugin && (options.plugin.isEmpty() || plugin->name == options.plugin))
@@ -140,8 +143,11 @@ bool CDemoSession::Prepare(const SDemoOptions& options, QStringList* errors, int
     }
     installExtensions();
 
-    const QString project =
-        options.project.isEmpty() ? QDir(m_sDataDir).filePath(QStringLiteral("project/demo.tproj")) : options.project;
+    // A data folder of one's own (--data) brings its own demo project.
+    QString project = options.project;
+    if (project.isEmpty())
+        project = options.dataDir.isEmpty() ? layout.DefaultProject()
+                                            : QDir(m_sDataDir).filePath(QStringLiteral("project/demo.tproj"));
     if (!loadProject(project, &error)) {
         errors->append(error);
         return false;
@@ -365,9 +371,33 @@ bool CDemoSession::WritePdf(const QString& path, bool archive, QString* error)
 {
     auto* viewer = ReportViewer();
     if (!viewer || !viewer->HasReport()) {
-        *error = viewer && !viewer->LastError().isEmpty()
-                     ? QObject::tr("The report could not be rendered: %1").arg(viewer->LastError())
-                     : QObject::tr("There is no report to write");
+        const QString plugin = m_pPlugin ? m_pPlugin->name : QString();
+        const QString locale = NCommon::FromLocal(m_pWindow->GetLocale());
+        const auto* menu = m_pWindow->findChild<QMenu*>(NTarsel::NExtension::TemplateMenuName(plugin));
+        const QString folder = NTarsel::NExtension::TemplateFolder(m_sDataDir, locale, plugin);
+        if (viewer && !viewer->LastError().isEmpty())
+            *error = QObject::tr("The report could not be rendered: %1").arg(viewer->LastError());
+        else if (!menu || menu->isEmpty())
+            *error = QObject::tr("No templates found for %1 in %2/ (<data>/reports/<locale>/<plug-in>/): put each "
+                                 "template there in a folder of its own, holding its report file")
+                         .arg(plugin, QDir::toNativeSeparators(folder));
+        else
+            *error = QObject::tr("There is no report to write");
+        return false;
+    }
+    // A report that says "No data set" where a table belongs only looks finished.
+    const QStringList missing = viewer->MissingDataSets();
+    if (!missing.isEmpty()) {
+        QStringList given;
+        for (const boost::shared_ptr<NFastReport::IDataSet>& dataSet : viewer->GetDataSets()) {
+            if (dataSet)
+                given << NCommon::FromLocal(dataSet->name());
+        }
+        *error = QObject::tr("The template %1 places the data set '%2', which the plug-in %3 did not give (it gave: %4); "
+                             "no report was written. Name the data set in the template as the plug-in's getDataSets "
+                             "does, or have getDataSets give it.")
+                     .arg(QDir::toNativeSeparators(viewer->GetReportPath()), missing.join(QStringLiteral("', '")),
+                          m_pPlugin->name, given.isEmpty() ? QObject::tr("none") : given.join(QStringLiteral(", ")));
         return false;
     }
     viewer->SetPdfArchive(archive);

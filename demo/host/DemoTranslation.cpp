@@ -1,5 +1,7 @@
 #include "demo/host/DemoTranslation.h"
 
+#include "demo/host/InstallLayout.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -9,12 +11,7 @@
 
 QStringList DemoTranslationFolders()
 {
-    QStringList folders;
-#ifdef TARSEL_DEMO_TRANSLATIONS_DIR
-    folders << QStringLiteral(TARSEL_DEMO_TRANSLATIONS_DIR);
-#endif
-    folders << QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/tarsel/translations"));
-    return folders;
+    return {CInstallLayout::OfThisProgram().TranslationsFolder()};
 }
 
 bool InstallDemoTranslations(QCoreApplication* application, const QString& language, QString* error)

@@ -5,9 +5,8 @@
 
 class QCoreApplication;
 
-// The folders searched for the translation files tarsel_<language>.qm, in order: the
-// build tree's when the program runs from it, then share/tarsel/translations beside
-// the installed program.
+// The folders searched for the translation files tarsel_<language>.qm: the build
+// tree's when the program runs from it, else the installed one (CInstallLayout).
 QStringList DemoTranslationFolders();
 
 // Installs the translations of the user interface for language on application: ours

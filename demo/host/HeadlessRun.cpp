@@ -43,6 +43,10 @@ public:
             m_pNext->Log(message, level, 0, source, line);
         if (level == 1)
             m_errors << NCommon::FromLocal(message);
+        // The base library's words for an exception that escaped one of the plug-in's hooks.
+        if (level == 1 && source == "BaseExtension" && m_sEscaped.isEmpty()
+            && (message.compare(0, 7, "Error: ") == 0 || message == "Unknown error"))
+            m_sEscaped = NCommon::FromLocal(message);
     }
 
     QStringList Take()
@@ -51,11 +55,28 @@ public:
         errors.swap(m_errors);
         return errors;
     }
+    // The first exception that escaped a hook, as logged; empty for none.
+    QString Escaped() const { return m_sEscaped; }
 
 private:
     boost::shared_ptr<NLog::ILogger> m_pNext;
     QStringList m_errors;
+    QString m_sEscaped;
 };
+
+// What an author reads when a hook threw: which hook, by where it happened, and how
+// a plug-in refuses instead.
+QString escapedHookAdvice(const QString& logged, bool analysed)
+{
+    return analysed ? QObject::tr("The plug-in's getDataSets let an exception out (\"%1\"): it must return the data "
+                                  "sets there are; a sample that cannot be reported is refused in interpretateResults, "
+                                  "which logs why and returns false.")
+                          .arg(logged)
+                    : QObject::tr("The plug-in's interpretation (interpretateResults or another hook it runs) let an "
+                                  "exception out (\"%1\"): a plug-in refuses a sample by logging why and returning "
+                                  "false from interpretateResults, never by throwing.")
+                          .arg(logged);
+}
 
 // The device and inode of an existing file, so that a hard link or a second path
 // to an input is known for what it is.
@@ -196,10 +217,13 @@ CHeadlessRun::SOutcome CHeadlessRun::write(const SPlannedReport& report, bool ar
     SOutcome outcome;
     outcome.outcome = QStringLiteral("failed");
     QString error;
-    const bool written = m_session.Analyse(&error) && m_session.WritePdf(report.target, archive, &error);
+    const bool analysed = m_session.Analyse(&error);
+    const bool written = analysed && m_session.WritePdf(report.target, archive, &error);
     NLog::SetLogger("", previous);
     outcome.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
     const QStringList logged = keeper->Take();
+    if (!written && !keeper->Escaped().isEmpty())
+        error += QLatin1Char(' ') + escapedHookAdvice(keeper->Escaped(), analysed);
     if (!written) {
         err << error << '\n';
         err.flush();

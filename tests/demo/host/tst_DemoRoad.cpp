@@ -81,6 +81,9 @@ void TestDemoRoad::initTestCase()
              0);
     QVERIFY(QFile::link(data(QStringLiteral("project/samples/DR2612-02.vcf")),
                         dir.filePath(QStringLiteral("variants-link.pdf"))));
+    // A template that misspells a data set: last in the menu, chosen only by name.
+    QVERIFY(QDir().mkpath(data(QStringLiteral("reports/en/genotyper/Zeta"))));
+    QVERIFY(NHostTest::WriteFile(data(QStringLiteral("reports/en/genotyper/Zeta/report.html")), "<p>{% dataset \"Findngs\" %}</p>"));
 }
 
 // Runs the demo host headless on the copy of the shipped data, with one more
@@ -187,6 +190,9 @@ void TestDemoRoad::badInputFailsClearly_data()
     QTest::newRow("sample beyond the project") << QStringList{"--sample", "99"} << 1 << QStringList{"there is no sample 99"};
     QTest::newRow("unknown template") << QStringList{"--template", "Nope"} << 1 << QStringList{"No template Nope"};
     QTest::newRow("unknown plug-in") << QStringList{"--plugin-name", "Sequencer"} << 1 << QStringList{"No plug-in named Sequencer"};
+    QTest::newRow("template placing a data set the plug-in lacks")
+        << QStringList{"--template", "Zeta"} << 1
+        << QStringList{"places the data set 'Findngs', which the plug-in Genotyper did not give (it gave: Findings, Summary)"};
     // A typo must never leave the project's patient on the report.
     QTest::newRow("typo in a --set name")
         << QStringList{"--set", "PatientFI0=Doe Jane"} << 2 << QStringList{"did you mean PatientFIO?"};
@@ -204,7 +210,10 @@ void TestDemoRoad::badInputFailsClearly()
     QFETCH(QStringList, message);
     const QString pdf = m_dir.filePath(QStringLiteral("never.pdf"));
     QFile::remove(pdf);
-    const SRun result = run(arguments + QStringList{"--pdf", pdf});
+    // A template chosen here is remembered; the other tests must not inherit it.
+    const QString config = m_dir.filePath(QStringLiteral("config-refused"));
+    QDir(config).removeRecursively();
+    const SRun result = run(arguments + QStringList{"--pdf", pdf}, {QStringLiteral("XDG_CONFIG_HOME"), config});
     QCOMPARE(result.exitCode, exitCode);
     for (const QString& part : message)
         QVERIFY2(result.err.contains(part), qPrintable(result.err));
