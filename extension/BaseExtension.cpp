@@ -15,6 +15,7 @@
 #include "host/core/ProfileManager.h"
 #include "host/core/Settings.h"
 #include "host/dna/Project.h"
+#include "host/dna/Sample.h"
 #include "host/dna/Settings.h"
 #include "host/log/Logger.h"
 #include "host/report/DataSet.h"
@@ -31,6 +32,7 @@
 #include <QPointer>
 #include <QSettings>
 #include <QToolBar>
+#include <QTranslator>
 
 #include <boost/format.hpp>
 
@@ -57,6 +59,34 @@ bool hasLogger()
 QString variablesFilePath(const QString& configFile)
 {
     return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(configFile);
+}
+
+// The locale called name, or, when Qt knows no such locale, none (the C locale).
+QLocale knownLocale(const QString& name)
+{
+    const QLocale locale(name);
+    return name.isEmpty() || locale.language() == QLocale::C ? QLocale::c() : locale;
+}
+
+// The translation file <base>_<language>.qm of the host's translation folder, loaded
+// once per folder, file and language and owned by the application; null when the
+// host names no folder or the folder has no such file. Used from the GUI thread only.
+QTranslator* translationFile(const QString& base, const QLocale& locale)
+{
+    const QString folder = NTarsel::CApplication::translationsLocation();
+    QCoreApplication* application = QCoreApplication::instance();
+    if (folder.isEmpty() || !application)
+        return nullptr;
+    static std::map<QString, QPointer<QTranslator> > loaded;
+    QPointer<QTranslator>& translator = loaded[QDir(folder).filePath(base + QLatin1Char('_') + locale.name())];
+    if (!translator) {
+        auto* candidate = new QTranslator(application);
+        if (candidate->load(locale, base, QStringLiteral("_"), folder))
+            translator = candidate;
+        else
+            delete candidate;
+    }
+    return translator;
 }
 
 } // namespace
@@ -125,6 +155,32 @@ QString CBaseExtension::GetVersion() const
 QString CBaseExtension::VariablesFilePath() const
 {
     return variablesFilePath(m_sConfigFile);
+}
+
+QLocale CBaseExtension::reportLocale() const
+{
+    const QLocale templateLocale = knownLocale(TemplateLocale(m_sTemplateDir));
+    if (templateLocale != QLocale::c())
+        return templateLocale;
+    const QLocale windowLocale =
+        m_pMainWindow ? knownLocale(NCommon::FromLocal(m_pMainWindow->GetLocale())) : QLocale::c();
+    return windowLocale != QLocale::c() ? windowLocale : QLocale(QLocale::English);
+}
+
+QString CBaseExtension::reportText(const char* sourceText) const
+{
+    if (!sourceText)
+        return QString();
+    // The plug-in's own file first, then the host's.
+    const QLocale locale = reportLocale();
+    for (const QString& base : {m_sPluginName.toLower(), QStringLiteral("tarsel")}) {
+        if (const QTranslator* translator = translationFile(base, locale)) {
+            const QString text = translator->translate("QObject", sourceText);
+            if (!text.isEmpty())
+                return text;
+        }
+    }
+    return QString::fromUtf8(sourceText);
 }
 
 const QMap<QString, std::pair<unsigned int, bool> >& CBaseExtension::GetDbMap() const
@@ -299,6 +355,44 @@ void CBaseExtension::selectSampleChanged(int index)
         updateReport();
 }
 
+namespace {
+
+// The data of the project's selected sample; null without one.
+boost::shared_ptr<NDna::ISampleData> selectedSampleData(const boost::shared_ptr<NDna::IProject>& project)
+{
+    if (!project)
+        return boost::shared_ptr<NDna::ISampleData>();
+    const unsigned int selected = project->GetSelectedSample();
+    if (selected >= project->GetSampleCount())
+        return boost::shared_ptr<NDna::ISampleData>();
+    const boost::shared_ptr<NDna::ISample> sample = project->GetSample(selected);
+    return sample ? sample->GetData() : boost::shared_ptr<NDna::ISampleData>();
+}
+
+} // namespace
+
+QString CBaseExtension::selectedSampleDataPath() const
+{
+    const boost::shared_ptr<NDna::ISampleData> data = selectedSampleData(m_pProject);
+    return data ? NCommon::FromLocal(data->GetPath()) : QString();
+}
+
+QString CBaseExtension::selectedSampleName() const
+{
+    const boost::shared_ptr<NDna::ISampleData> data = selectedSampleData(m_pProject);
+    return data && data->GetSpecimen() ? NCommon::FromLocal(data->GetSpecimen()->GetName()) : QString();
+}
+
+void CBaseExtension::logError(const QString& message) const
+{
+    NLog::Write(NCommon::ToLocal(message), c_nErrorLevel, NCommon::ToLocal(m_sPluginName), 0);
+}
+
+void CBaseExtension::logProgress(const QString& message) const
+{
+    NLog::Write(NCommon::ToLocal(message), c_nProgressLevel, NCommon::ToLocal(m_sPluginName), 0);
+}
+
 QString CBaseExtension::getProjectPath()
 {
     if (!m_pProject)
@@ -389,6 +483,8 @@ void CBaseExtension::selectReportTemplate(QAction* entry)
     if (!entry)
         return;
     m_sTemplateDir = entry->data().toString();
+    if (m_pReportWidget)
+        m_pReportWidget->setLocale(reportLocale());
     NTarsel::CSettings::GetQSettings()->setValue(getTemplateKey(), entry->text());
     if (m_bAnalyseMode)
         updateReport();

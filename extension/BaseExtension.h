@@ -5,6 +5,7 @@
 #include "extension/Variables.h"
 
 #include <QColor>
+#include <QLocale>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -100,6 +101,17 @@ public:
     /// output from ever replacing it.
     QString VariablesFilePath() const;
 
+    /// The language the report is written in: the locale of the selected template's
+    /// language folder (`reports/<locale>/<plug-in>/<template>`, see TemplateLocale),
+    /// else the main window's locale, else English. A name that is no locale Qt knows
+    /// counts as none.
+    ///
+    /// A plug-in writes the texts and numbers of its data sets in it (reportText, the
+    /// numbers through the viewer, which takes this locale whenever a template is
+    /// selected). It can change only with the selected template, so getDataSets may
+    /// ask for it each time.
+    QLocale reportLocale() const;
+
 signals:
     /// Emitted after each attempt to enter or leave analysis mode through the
     /// "Analysis" action, a failed one included. Install connects it to the main
@@ -116,9 +128,9 @@ protected slots:
     /// (getTemplateKey) is selected, else the first. Nothing changes for a database
     /// the plug-in does not know or the one the menu was built for.
     void onDbLoaded();
-    /// Makes the template folder of a Template menu entry the report template,
-    /// remembers its name for the next session and, in analysis mode, updates the
-    /// report. A null entry is ignored.
+    /// Makes the template folder of a Template menu entry the report template, gives
+    /// the viewer its language (reportLocale()), remembers its name for the next
+    /// session and, in analysis mode, updates the report. A null entry is ignored.
     void selectReportTemplate(QAction* entry);
     /// The slot of the "Analysis" action: calls analyseMutations.
     void analyse();
@@ -197,6 +209,19 @@ protected:
     QString getTemplateKey();
     /// Today as "dd.MM.yyyy".
     QString timestamp();
+    /// sourceText (UTF-8, context "QObject", marked for translation with
+    /// <tt>QT_TRANSLATE_NOOP("QObject", ...)</tt>) in the language of reportLocale(),
+    /// whatever the language of the user interface.
+    ///
+    /// The translation comes from the plug-in's own translation file for that
+    /// language, `<plug-in name in lower case>_<language>.qm`, else from the host's,
+    /// `tarsel_<language>.qm`, both in NTarsel::CApplication::translationsLocation()
+    /// (each read once; tarsel_add_plugin's TRANSLATIONS installs the plug-in's
+    /// there), not from the translators of the user interface, so that a report
+    /// never takes the language of the window. For a text neither file has, a
+    /// language without a file (English) or a host that names no folder, the text is
+    /// sourceText itself.
+    QString reportText(const char* sourceText) const;
     /// Copies every entry of the variables file into #m_variables; a file that
     /// cannot be read changes nothing.
     void loadVariables();
@@ -206,6 +231,17 @@ protected:
     void saveVariables();
     /// Empties the report viewer. Errors are logged.
     void clearReport();
+
+    /// The data file of the selected sample as the project holds it; empty without a
+    /// project, a sample selected in it or a data file.
+    QString selectedSampleDataPath() const;
+    /// The name of the selected sample; empty without one.
+    QString selectedSampleName() const;
+    /// Logs message as an error (level 1) under the plug-in's name: what
+    /// interpretateResults does before it returns false to refuse.
+    void logError(const QString& message) const;
+    /// Logs message as progress (level 3) under the plug-in's name.
+    void logProgress(const QString& message) const;
 
     /// The variables file, relative to the application's folder.
     QString m_sConfigFile;

@@ -2,6 +2,7 @@
 
 #include "extension/IExtension.h"
 
+#include <QObject>
 #include <QtPlugin>
 
 namespace NTarsel {
@@ -25,6 +26,24 @@ public:
     virtual ~IExtensionFactory() {}
     /// A new extension, owned by the caller.
     virtual IExtension* CreateExtension() = 0;
+};
+
+/// The factory of a module whose extension is made with its default constructor.
+/// The module's factory derives from it and adds only what Qt's plug-in loader reads
+/// (moc must see these lines, so no macro can write them):
+/// @code
+/// class CCoverageFactory : public NTarsel::NExtension::CExtensionFactoryOf<CCoverageExtension>
+/// {
+///     Q_OBJECT
+///     Q_PLUGIN_METADATA(IID TARSEL_EXTENSION_FACTORY_IID FILE "coverage.json")
+///     Q_INTERFACES(NTarsel::NExtension::IExtensionFactory)
+/// };
+/// @endcode
+template <class TExtension>
+class CExtensionFactoryOf : public QObject, public IExtensionFactory
+{
+public:
+    IExtension* CreateExtension() override { return new TExtension; }
 };
 
 /// The API version that this library's hosts and plug-ins speak.

@@ -5,9 +5,26 @@
 namespace NTarsel {
 namespace NExtension {
 
+namespace {
+
+// The folder below the data location that holds the templates of every language.
+const char* const c_sReportsFolder = "reports";
+
+} // namespace
+
 QString TemplateFolder(const QString& dataLocation, const QString& locale, const QString& pluginName)
 {
-    return QDir(dataLocation).filePath(QStringLiteral("reports/%1/%2").arg(locale, pluginName.toLower()));
+    return QDir(dataLocation)
+        .filePath(QStringLiteral("%1/%2/%3").arg(QLatin1String(c_sReportsFolder), locale, pluginName.toLower()));
+}
+
+QString TemplateLocale(const QString& templateFolder)
+{
+    const QStringList parts =
+        QDir::cleanPath(QDir::fromNativeSeparators(templateFolder)).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.size() < 4 || parts.at(parts.size() - 4) != QLatin1String(c_sReportsFolder))
+        return QString();
+    return parts.at(parts.size() - 3);
 }
 
 QString TemplateChoiceKey(const QString& pluginName)

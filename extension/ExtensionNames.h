@@ -18,6 +18,11 @@ namespace NExtension {
 TARSEL_EXTENSION_EXPORT QString TemplateFolder(const QString& dataLocation, const QString& locale,
                                                const QString& pluginName);
 
+/// The language of a template folder that lies where TemplateFolder puts templates,
+/// "reports/<locale>/<plug-in>/<template>": its "<locale>" part, such as "de"; empty
+/// for a folder that does not lie so.
+TARSEL_EXTENSION_EXPORT QString TemplateLocale(const QString& templateFolder);
+
 /// The settings key under which the plug-in's template choice is remembered:
 /// "plugins/<plug-in name>/report/mru".
 TARSEL_EXTENSION_EXPORT QString TemplateChoiceKey(const QString& pluginName);

@@ -879,5 +879,77 @@
         <source>This report shows the data from before the last change, which could not be made into a report. Printing and saving are off until the report is made anew.</source>
         <translation>Dieser Bericht zeigt die Daten vor der letzten Änderung, aus der kein Bericht erstellt werden konnte. Drucken und Speichern sind gesperrt, bis der Bericht neu erstellt ist.</translation>
     </message>
+    <message>
+        <source>No templates found for %1 in %2/ (&lt;data&gt;/reports/&lt;locale&gt;/&lt;plug-in&gt;/): put each template there in a folder of its own, holding its report file</source>
+        <translation>Keine Vorlagen für %1 in %2/ (&lt;Daten&gt;/reports/&lt;Sprache&gt;/&lt;Plug-in&gt;/) gefunden: Legen Sie dort jede Vorlage in einen eigenen Ordner mit ihrer Berichtsdatei</translation>
+    </message>
+    <message>
+        <source>The template %1 places the data set &apos;%2&apos;, which the plug-in %3 did not give (it gave: %4); no report was written. Name the data set in the template as the plug-in&apos;s getDataSets does, or have getDataSets give it.</source>
+        <translation>Die Vorlage %1 setzt den Datensatz &apos;%2&apos; ein, den das Plug-in %3 nicht geliefert hat (geliefert: %4); es wurde kein Bericht geschrieben. Benennen Sie den Datensatz in der Vorlage so wie getDataSets des Plug-ins, oder lassen Sie getDataSets ihn liefern.</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
+    </message>
+    <message>
+        <source>The plug-in&apos;s getDataSets let an exception out (&quot;%1&quot;): it must return the data sets there are; a sample that cannot be reported is refused in interpretateResults, which logs why and returns false.</source>
+        <translation>getDataSets des Plug-ins hat eine Ausnahme durchgelassen (&quot;%1&quot;): Es muss die vorhandenen Datensätze liefern; eine Probe, über die nicht berichtet werden kann, lehnt interpretateResults ab, indem es den Grund protokolliert und false zurückgibt.</translation>
+    </message>
+    <message>
+        <source>The plug-in&apos;s interpretation (interpretateResults or another hook it runs) let an exception out (&quot;%1&quot;): a plug-in refuses a sample by logging why and returning false from interpretateResults, never by throwing.</source>
+        <translation>Die Auswertung des Plug-ins (interpretateResults oder eine andere dabei aufgerufene Methode) hat eine Ausnahme durchgelassen (&quot;%1&quot;): Ein Plug-in lehnt eine Probe ab, indem es den Grund protokolliert und in interpretateResults false zurückgibt, nie durch eine Ausnahme.</translation>
+    </message>
+    <message>
+        <source>Pathogenic</source>
+        <translation>Pathogen</translation>
+    </message>
+    <message>
+        <source>Likely pathogenic</source>
+        <translation>Wahrscheinlich pathogen</translation>
+    </message>
+    <message>
+        <source>Uncertain significance</source>
+        <translation>Unklare Bedeutung</translation>
+    </message>
+    <message>
+        <source>Likely benign</source>
+        <translation>Wahrscheinlich benigne</translation>
+    </message>
+    <message>
+        <source>Benign</source>
+        <translation>Benigne</translation>
+    </message>
+    <message>
+        <source>Gene</source>
+        <translation>Gen</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Veränderung</translation>
+    </message>
+    <message>
+        <source>Genotype</source>
+        <translation>Genotyp</translation>
+    </message>
+    <message>
+        <source>Depth</source>
+        <translation>Lesetiefe</translation>
+    </message>
+    <message>
+        <source>Classification</source>
+        <translation>Klassifikation</translation>
+    </message>
+    <message>
+        <source>Metric</source>
+        <translation>Kennzahl</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Wert</translation>
+    </message>
 </context>
 </TS>

@@ -18,6 +18,8 @@ int main(int argc, char** argv)
 {
     NTarsel::CApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("tarsel-demo"));
+    // Plug-ins write a report in its template's language from these files.
+    NTarsel::CApplication::setTranslationsLocation(DemoTranslationFolders().value(0));
 
     QTextStream out(stdout);
     QTextStream err(stderr);

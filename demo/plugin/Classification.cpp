@@ -1,5 +1,7 @@
 #include "demo/plugin/Classification.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <cctype>
 
@@ -7,8 +9,11 @@ namespace NGenotyper {
 
 namespace {
 
-const char* const c_sTexts[c_nClassificationCount] = {"Pathogenic", "Likely pathogenic", "Uncertain significance",
-                                                      "Likely benign", "Benign"};
+// Reports show them translated; they stay the keys of tables and colours.
+const char* const c_sTexts[c_nClassificationCount] = {
+    QT_TRANSLATE_NOOP("QObject", "Pathogenic"), QT_TRANSLATE_NOOP("QObject", "Likely pathogenic"),
+    QT_TRANSLATE_NOOP("QObject", "Uncertain significance"), QT_TRANSLATE_NOOP("QObject", "Likely benign"),
+    QT_TRANSLATE_NOOP("QObject", "Benign")};
 
 bool sameLetters(const std::string& left, const std::string& right)
 {

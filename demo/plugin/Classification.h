@@ -17,8 +17,9 @@ enum EClassification
 
 const int c_nClassificationCount = 5;
 
-// The text that reference tables, the findings table and the memo colours use:
-// "Pathogenic", "Likely pathogenic", "Uncertain significance", "Likely benign", "Benign".
+// The text that reference tables and the memo colours use, and that reports show
+// translated (context "QObject"): "Pathogenic", "Likely pathogenic", "Uncertain
+// significance", "Likely benign", "Benign".
 std::string classificationText(EClassification classification);
 
 // The class whose text is text (letter case aside); false for any other text.

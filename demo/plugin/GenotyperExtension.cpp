@@ -13,11 +13,13 @@
 #include "host/report/DataSet.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QStringList>
 
 #include <boost/any.hpp>
 
 #include <exception>
+#include <functional>
 #include <vector>
 
 using NTarsel::NExtension::CVariables;
@@ -42,50 +44,36 @@ QMap<QString, QColor> classificationColors()
     return result;
 }
 
-// The texts a report shows, in the user's language, as the report's cells carry them.
-std::string shown(const std::string& text)
-{
-    return NCommon::ToLocal(QObject::tr(text.c_str()));
-}
-
-// What a report shows for a value that the sample's file does not hold.
-std::string notAvailable()
-{
-    return NCommon::ToLocal(QObject::tr("not available"));
-}
+// A text of the plug-in in the report's language (CBaseExtension::reportText).
+typedef std::function<QString(const char*)> Translation;
 
 // The report's headline: the most severe class found, or, when the quality check
-// failed, that the result cannot be reported and why.
-QString headline(const NGenotyper::CPanelResult& result)
+// failed, that the result cannot be reported and why; in the report's language.
+QString headline(const NGenotyper::CPanelResult& result, const Translation& text, const QLocale& locale)
 {
     const NGenotyper::SPanelSummary& summary = result.summary();
     if (summary.qualityPassed)
-        return QObject::tr(result.status().c_str());
+        return text(result.status().c_str());
     QStringList reasons;
     if (summary.variantsInFile == 0)
-        reasons << QObject::tr("the file holds no variant records");
+        reasons << text(QT_TRANSLATE_NOOP("QObject", "the file holds no variant records"));
     else if (summary.depthRecords == 0)
-        reasons << QObject::tr("the file holds no read depths");
+        reasons << text(QT_TRANSLATE_NOOP("QObject", "the file holds no read depths"));
     else if (summary.meanDepth < NGenotyper::CPanelResult::c_nMinMeanDepth)
-        reasons << QObject::tr("mean read depth %1, at least %2 needed")
-                       .arg(summary.meanDepth, 0, 'f', 1)
+        reasons << text(QT_TRANSLATE_NOOP("QObject", "mean read depth %1, at least %2 needed"))
+                       .arg(locale.toString(summary.meanDepth, 'f', 1))
                        .arg(NGenotyper::CPanelResult::c_nMinMeanDepth);
     if (summary.shallowFindings > 0)
-        reasons << QObject::tr("findings read fewer than %1 times: %2 of %3")
+        reasons << text(QT_TRANSLATE_NOOP("QObject", "findings read fewer than %1 times: %2 of %3"))
                        .arg(NGenotyper::CPanelResult::c_nMinFindingDepth)
                        .arg(summary.shallowFindings)
                        .arg(summary.findings);
     // Where the file holds no depth at all, the reason above says it for every finding.
     if (summary.findingsWithoutDepth > 0 && summary.depthRecords > 0)
-        reasons << QObject::tr("findings without a read depth: %1 of %2")
+        reasons << text(QT_TRANSLATE_NOOP("QObject", "findings without a read depth: %1 of %2"))
                        .arg(summary.findingsWithoutDepth)
                        .arg(summary.findings);
-    return QObject::tr("Result cannot be reported: %1").arg(reasons.join(QStringLiteral("; ")));
-}
-
-std::string genotypeCell(const NGenotyper::SVariantCall& call)
-{
-    return shown(NGenotyper::zygosityText(call.zygosity)) + " (" + call.genotype + ")";
+    return text(QT_TRANSLATE_NOOP("QObject", "Result cannot be reported: %1")).arg(reasons.join(QStringLiteral("; ")));
 }
 
 } // namespace
@@ -185,7 +173,8 @@ bool CGenotyperExtension::analyseSelectedSample()
         return fail("Genotyper: cannot read the VCF file of sample '" + sampleName + "': " + error, __LINE__);
 
     m_pResult = std::make_unique<NGenotyper::CPanelResult>(vcf, table);
-    m_variables[CVariables::c_sAnalysisStatus] = headline(*m_pResult);
+    m_variables[CVariables::c_sAnalysisStatus] =
+        headline(*m_pResult, [this](const char* text) { return reportText(text); }, reportLocale());
     m_variables[CVariables::c_sReportable] =
         m_pResult->summary().qualityPassed ? QStringLiteral("yes") : QStringLiteral("no");
     m_variables[QStringLiteral("SampleName")] = NCommon::FromLocal(sampleName);
@@ -202,27 +191,40 @@ std::list<boost::shared_ptr<NFastReport::IDataSet> > CGenotyperExtension::getDat
     if (!m_pResult)
         return std::list<boost::shared_ptr<NFastReport::IDataSet> >();
 
+    // Headers and texts in the report's language; the numbers the viewer writes in it.
+    const auto text = [this](const char* source) { return NCommon::ToLocal(reportText(source)); };
+    const std::string notAvailable = text(QT_TRANSLATE_NOOP("QObject", "not available"));
+
     // ReportDataSet::create makes a ReportDataSet; rows can only be added through it.
     const boost::shared_ptr<NFastReport::IDataSet> findings = ReportDataSet::create(
-        "Findings", {"Gene", "Position", "Change", "Genotype", "Depth", "Classification"});
+        "Findings", {text(QT_TRANSLATE_NOOP("QObject", "Gene")), text(QT_TRANSLATE_NOOP("QObject", "Position")),
+                     text(QT_TRANSLATE_NOOP("QObject", "Change")), text(QT_TRANSLATE_NOOP("QObject", "Genotype")),
+                     text(QT_TRANSLATE_NOOP("QObject", "Depth")), text(QT_TRANSLATE_NOOP("QObject", "Classification"))});
     auto* findingRows = static_cast<ReportDataSet*>(findings.get());
     for (const NGenotyper::SFinding& finding : m_pResult->findings()) {
+        const std::string classification = NGenotyper::classificationText(finding.variant.classification);
         findingRows->push_back({finding.variant.gene, finding.call.chrom + ":" + std::to_string(finding.call.pos),
-                                finding.variant.change, genotypeCell(finding.call),
-                                finding.call.depth >= 0 ? boost::any(finding.call.depth) : boost::any(notAvailable()),
-                                // The class stays in the panel's terms: colours and templates name it so.
-                                NGenotyper::classificationText(finding.variant.classification)});
+                                finding.variant.change,
+                                text(NGenotyper::zygosityText(finding.call.zygosity).c_str()) + " ("
+                                    + finding.call.genotype + ")",
+                                finding.call.depth >= 0 ? boost::any(finding.call.depth) : boost::any(notAvailable),
+                                // Coloured by the panel's own term, which the memo colours are named by.
+                                NFastReport::SColoredCell{text(classification.c_str()), classification}});
     }
 
     const NGenotyper::SPanelSummary& summary = m_pResult->summary();
-    const boost::shared_ptr<NFastReport::IDataSet> figures = ReportDataSet::create("Summary", {"Metric", "Value"});
+    const boost::shared_ptr<NFastReport::IDataSet> figures = ReportDataSet::create(
+        "Summary", {text(QT_TRANSLATE_NOOP("QObject", "Metric")), text(QT_TRANSLATE_NOOP("QObject", "Value"))});
     auto* summaryRows = static_cast<ReportDataSet*>(figures.get());
-    summaryRows->push_back({NCommon::ToLocal(QObject::tr("Variants in the file")), summary.variantsInFile});
-    summaryRows->push_back({NCommon::ToLocal(QObject::tr("Known variants tested")), summary.knownVariantsTested});
-    summaryRows->push_back({NCommon::ToLocal(QObject::tr("Findings")), summary.findings});
-    summaryRows->push_back({NCommon::ToLocal(QObject::tr("Mean depth")),
-                            summary.depthRecords > 0 ? boost::any(summary.meanDepth) : boost::any(notAvailable())});
-    summaryRows->push_back({NCommon::ToLocal(QObject::tr("Quality check passed")), summary.qualityPassed});
+    summaryRows->push_back({text(QT_TRANSLATE_NOOP("QObject", "Variants in the file")), summary.variantsInFile});
+    summaryRows->push_back({text(QT_TRANSLATE_NOOP("QObject", "Known variants tested")), summary.knownVariantsTested});
+    summaryRows->push_back({text(QT_TRANSLATE_NOOP("QObject", "Findings")), summary.findings});
+    summaryRows->push_back({text(QT_TRANSLATE_NOOP("QObject", "Mean depth")),
+                            summary.depthRecords > 0 ? boost::any(summary.meanDepth) : boost::any(notAvailable)});
+    // The viewer's yes and no follow the user interface's language; these the report's.
+    summaryRows->push_back({text(QT_TRANSLATE_NOOP("QObject", "Quality check passed")),
+                            text(summary.qualityPassed ? QT_TRANSLATE_NOOP("QObject", "yes")
+                                                       : QT_TRANSLATE_NOOP("QObject", "no"))});
 
     return {findings, figures};
 }

@@ -35,7 +35,9 @@ protected:
     // known panel selected in the DNA settings. Any failure is logged as one error
     // naming the file or the setting at fault.
     bool interpretateResults() override;
-    // "Findings" and "Summary" of the last successful analysis; none before it.
+    // "Findings" and "Summary" of the last successful analysis, headers and texts in
+    // the report's language (reportLocale), the classes keyed by their English names
+    // for the memo colours; none before it.
     std::list<boost::shared_ptr<NFastReport::IDataSet> > getDataSets() override;
 
 private:

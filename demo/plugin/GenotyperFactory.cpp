@@ -1,8 +1,2 @@
+// The factory is all in its header; this file gives it to the module (and to moc).
 #include "demo/plugin/GenotyperFactory.h"
-
-#include "demo/plugin/GenotyperExtension.h"
-
-NTarsel::NExtension::IExtension* CGenotyperFactory::CreateExtension()
-{
-    return new CGenotyperExtension;
-}

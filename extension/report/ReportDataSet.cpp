@@ -65,5 +65,11 @@ boost::any ReportDataSet::value(unsigned int row, unsigned int column) const
     return m_vRows.at(row).at(column);
 }
 
+boost::shared_ptr<ReportDataSet> MakeReportDataSet(const std::string& name, const std::vector<std::string>& columnNames)
+{
+    // As in create: should the count fail, the deleter frees the new data set.
+    return boost::shared_ptr<ReportDataSet>(new ReportDataSet(name, columnNames), &ReportDataSet::release);
+}
+
 } // namespace NExtension
 } // namespace NTarsel

@@ -18,14 +18,18 @@ namespace NExtension {
 /// Rows are stored as given, whatever their width. The data set owns deep copies of
 /// everything; copies are independent. Since IDataSet has no virtual destructor, a
 /// data set made by create() is destroyed through release(). A plug-in builds its
-/// tables in CBaseExtension::getDataSets:
+/// tables in CBaseExtension::getDataSets, with MakeReportDataSet where it fills them:
 /// @code
-/// boost::shared_ptr<NFastReport::IDataSet> table = ReportDataSet::create("Findings", {"Gene", "Depth"});
-/// static_cast<ReportDataSet*>(table.get())->push_back({std::string("BRCA1"), 42});
+/// const auto table = MakeReportDataSet("Findings", {"Gene", "Depth"});
+/// table->push_back({std::string("BRCA1"), 42});
+/// return {table};
 /// @endcode
 /// The viewer prints cells of text (std::string, const char*, QString), integers,
-/// double and float (two decimals), bool, char, QDate and QDateTime; an empty cell
-/// prints empty and a cell of any other type as <tt>[?]</tt>.
+/// double and float (two decimals), bool, char, QDate and QDateTime, numbers in the
+/// report's language (CBaseExtension::reportLocale, "82,08" in German); an empty cell
+/// prints empty and a cell of any other type as <tt>[?]</tt>. An
+/// NFastReport::SColoredCell shows its value with the background of the memo colour
+/// its key names.
 class TARSEL_EXTENSION_EXPORT ReportDataSet final : public NFastReport::IDataSet
 {
 public:
@@ -66,6 +70,12 @@ private:
     std::vector<std::string> m_vColumnNames;
     std::vector<std::vector<boost::any> > m_vRows;
 };
+
+/// A new empty data set as create() makes it, in a shared pointer of its own type, so
+/// that rows can be appended without a cast; it converts to the
+/// <tt>boost::shared_ptr<NFastReport::IDataSet></tt> that getDataSets returns.
+TARSEL_EXTENSION_EXPORT boost::shared_ptr<ReportDataSet> MakeReportDataSet(const std::string& name,
+                                                                           const std::vector<std::string>& columnNames);
 
 } // namespace NExtension
 } // namespace NTarsel

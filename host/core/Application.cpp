@@ -13,6 +13,12 @@ QString& commonDataOverride()
     return path;
 }
 
+QString& translationsFolder()
+{
+    static QString path;
+    return path;
+}
+
 } // namespace
 
 CApplication::CApplication(int& argc, char** argv)
@@ -36,6 +42,16 @@ QString CApplication::commonDataLocation()
 void CApplication::setCommonDataLocation(const QString& path)
 {
     commonDataOverride() = path;
+}
+
+QString CApplication::translationsLocation()
+{
+    return translationsFolder();
+}
+
+void CApplication::setTranslationsLocation(const QString& path)
+{
+    translationsFolder() = path;
 }
 
 } // namespace NTarsel

@@ -23,6 +23,11 @@ public:
     static QString commonDataLocation();
     // An empty path returns to the default.
     static void setCommonDataLocation(const QString& path);
+    // The folder of the host's translation files (tarsel_<language>.qm), from which
+    // the base library writes report texts in a report's language whatever the
+    // language of the user interface; empty (none) until the host sets it.
+    static QString translationsLocation();
+    static void setTranslationsLocation(const QString& path);
 };
 
 } // namespace NTarsel

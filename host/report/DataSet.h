@@ -2,6 +2,8 @@
 
 #include <boost/any.hpp>
 
+#include <string>
+
 /// The host's report viewer, which renders report templates with a plug-in's
 /// variables, tables and colours and prints them or saves them as PDF.
 namespace NFastReport {
@@ -36,6 +38,28 @@ protected:
     /// Not for deleting through the interface: an implementation is destroyed
     /// through its own type.
     ~IDataSet() = default;
+};
+
+/// A cell whose background is the memo colour named by a key rather than by its text.
+///
+/// The viewer shows #value as it shows any other cell (text, a number, a date, ...)
+/// and gives the cell the background of the memo colour named #colorKey, in
+/// whichever column the cell stands and whether or not the template's dataset tag
+/// has <tt>color_by</tt>. A key that names no memo colour gives no background; the
+/// shown text is then not tried. Plain cells of a <tt>color_by</tt> column are still
+/// coloured by their text. A plug-in keys a cell whose text depends on the report's
+/// language while its colour must not, such as a classification shown in German and
+/// coloured by its English name:
+/// @code
+/// row.push_back(NFastReport::SColoredCell{std::string("Pathogen"), "Pathogenic"});
+/// @endcode
+struct SColoredCell
+{
+    /// What the cell shows; any cell the viewer can show.
+    boost::any value;
+    /// The name of a memo colour (NTarsel::NExtension::CBaseExtension::m_memoColors),
+    /// in the local 8-bit encoding, as the column names are.
+    std::string colorKey;
 };
 
 } // namespace NFastReport

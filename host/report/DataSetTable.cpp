@@ -43,6 +43,14 @@ QString text(const char* value)
     return value ? QString::fromLocal8Bit(value) : QString();
 }
 
+// The end of a message about a column that is not there: the ones that are.
+QString columnList(const QStringList& columns)
+{
+    if (columns.isEmpty())
+        return QStringLiteral("it has no columns");
+    return QStringLiteral("its columns are \"%1\"").arg(columns.join(QStringLiteral("\", \"")));
+}
+
 // The format of text inside a table or note: the surrounding text's, without the
 // placeholder's anchor.
 QTextCharFormat plain(const QTextCharFormat& base)
@@ -86,10 +94,14 @@ CDataSetTable::SCellStyles CDataSetTable::SCellStyles::FromStyleSheet(const QStr
     return styles;
 }
 
-CDataSetTable::CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, const QMap<QString, QColor>& colors)
+CDataSetTable::CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, const QMap<QString, QColor>& colors,
+                             const QLocale& locale)
     : m_sName(tag.dataSet)
     , m_colors(colors)
 {
+    // Set once here rather than by CellText for every number.
+    QLocale notation = locale;
+    notation.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     const unsigned int declared = dataSet.columnSize();
     for (unsigned int column = 0; column < declared; ++column) {
         QString name;
@@ -103,8 +115,8 @@ CDataSetTable::CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, co
     if (!tag.colorBy.isEmpty()) {
         m_nColorColumn = m_columns.indexOf(tag.colorBy);
         if (m_nColorColumn < 0)
-            LogReport(2, __LINE__, QStringLiteral("Data set \"%1\" has no column \"%2\" to colour by")
-                                       .arg(m_sName, tag.colorBy));
+            LogReport(2, __LINE__, QStringLiteral("Data set \"%1\" has no column \"%2\" to colour by; %3")
+                                       .arg(m_sName, tag.colorBy, columnList(m_columns)));
     }
 
     int unknown = 0;
@@ -125,8 +137,13 @@ CDataSetTable::CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, co
             if (column >= declared && (!present || cell.empty()))
                 break;
             SCell shown;
+            if (const SColoredCell* keyed = boost::any_cast<SColoredCell>(&cell)) {
+                shown.keyed = true;
+                shown.colorKey = QString::fromLocal8Bit(keyed->colorKey.data(), int(keyed->colorKey.size()));
+                cell = keyed->value;
+            }
             bool known = true;
-            shown.text = CellText(cell, &known);
+            shown.text = CellText(cell, notation, &known);
             if (m_sProblem.isEmpty() && shown.text.size() > c_nMaxUnbrokenRun
                 && LongestUnbrokenRun(shown.text) > c_nMaxUnbrokenRun)
                 m_sProblem = QObject::tr("The data set \"%1\", row %2, column %3, holds %4 characters without a space; "
@@ -208,8 +225,8 @@ QTextTable* CDataSetTable::Insert(QTextCursor* cursor, const QTextCharFormat& ba
             if (cell.numeric)
                 cursor->mergeBlockFormat(right);
             cursor->insertText(cell.text, textFormat);
-            if (column == m_nColorColumn) {
-                const auto colour = m_colors.constFind(cell.text);
+            if (cell.keyed || column == m_nColorColumn) {
+                const auto colour = m_colors.constFind(cell.keyed ? cell.colorKey : cell.text);
                 if (colour != m_colors.cend()) {
                     QTextTableCellFormat coloured;
                     coloured.setBackground(*colour);

@@ -5,6 +5,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QLineF>
+#include <QLocale>
 #include <QMap>
 #include <QRectF>
 #include <QString>
@@ -21,11 +22,13 @@ namespace NFastReport {
 
 class IDataSet;
 
-// One data set read for a report: its column names and the text of every cell,
-// read once. Cells of unknown types get CellText's placeholder and a log line
-// naming the data set, row, column and type. Rows narrower than the column list get
-// empty cells; cells beyond it (up to the first missing or empty one) become extra
-// columns with empty headers.
+// One data set read for a report: its column names and the text of every cell in
+// the report's locale (CellText), read once. Cells of unknown types get CellText's
+// placeholder and a log line naming the data set, row, column and type. Rows
+// narrower than the column list get empty cells; cells beyond it (up to the first
+// missing or empty one) become extra columns with empty headers. A cell's
+// background is the memo colour of its key when it is an SColoredCell, else, in the
+// tag's color_by column, the memo colour named like its text.
 class CDataSetTable
 {
 public:
@@ -43,7 +46,8 @@ public:
         static SCellStyles FromStyleSheet(const QString& styleSheet, const QFont& font);
     };
 
-    CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, const QMap<QString, QColor>& colors);
+    CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, const QMap<QString, QColor>& colors,
+                  const QLocale& locale);
 
     // Why the table cannot go into a report (a cell past c_nMaxUnbrokenRun); empty
     // when it can.
@@ -82,6 +86,9 @@ private:
     {
         QString text;
         bool numeric = false;
+        // An SColoredCell's key: it alone chooses the background.
+        bool keyed = false;
+        QString colorKey;
     };
 
     QString m_sName;

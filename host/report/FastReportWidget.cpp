@@ -215,7 +215,7 @@ void CFastReportWidget::UpdateReport()
     std::unique_ptr<CReport> report =
         rows >= c_nBackgroundRows
             ? buildWithProgress(rows, &error)
-            : buildReport(CReport::SInput{m_sReportPath, m_variables, m_dataSets, m_memoColors, {}}, &error);
+            : buildReport(CReport::SInput{m_sReportPath, m_variables, m_dataSets, m_memoColors, {}, locale()}, &error);
 
     m_pView->SetReport(nullptr);
     m_pReport = std::move(report);
@@ -245,7 +245,7 @@ std::unique_ptr<CReport> CFastReportWidget::buildWithProgress(int rows, SReportE
     m_pProgressBar->setValue(0);
     m_pPages->setCurrentWidget(m_pProgressPage);
 
-    CReport::SInput input{m_sReportPath, m_variables, m_dataSets, m_memoColors, {}};
+    CReport::SInput input{m_sReportPath, m_variables, m_dataSets, m_memoColors, {}, locale()};
     QElapsedTimer sinceShown;
     input.progress = [&](int done) {
         m_pProgressBar->setValue(done);

@@ -277,7 +277,7 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
         const bool alone = cursor.block().length() == 1;
         if (alone && inSameFrame(cursor.block().previous(), cursor))
             cursor.deletePreviousChar();
-        const CDataSetTable table(*dataSet->second, it->tag, input.colors);
+        const CDataSetTable table(*dataSet->second, it->tag, input.colors, input.locale);
         if (!table.Problem().isEmpty()) {
             *error = SReportError{input.reportPath, 0, table.Problem()};
             return nullptr;

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QLocale>
 #include <QMap>
 #include <QSizeF>
 #include <QString>
@@ -47,6 +48,9 @@ public:
         // When given, called now and then with the number of data-set rows put into
         // the document so far, and once more with all of them before the layout.
         std::function<void(int)> progress;
+        // The report's language: the notation of the numbers in its data-set cells
+        // (CellText). The C locale's ("82.08") unless given.
+        QLocale locale = QLocale::c();
     };
 
     ~CReport();

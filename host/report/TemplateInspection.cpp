@@ -119,7 +119,7 @@ void addUrls(const QString& text, bool html, const QString& file, const CTemplat
 
 auto place(const STemplateReference& reference)
 {
-    return std::tie(reference.file, reference.line, reference.kind, reference.name);
+    return std::tie(reference.file, reference.line, reference.kind, reference.name, reference.column);
 }
 
 } // namespace

@@ -41,6 +41,8 @@ struct STemplateReference
     EKind kind = Variable;
     // As written: the variable or data set name, the URL.
     QString name;
+    // For a data set shown with {% dataset "Name" color_by "Column" %}: the column.
+    QString column;
     // The file it is written in (the report file, an included file, style.css) and
     // the line in it, from 1.
     QString file;

@@ -374,8 +374,11 @@ void CTemplateText::References(const QSet<QString>& defined, const IncludeHandle
             }
         } else if (tag == QLatin1String("dataset")) {
             QString name;
-            if (unquote(arguments.value(0), &name))
+            if (unquote(arguments.value(0), &name)) {
                 add(STemplateReference::DataSet, name);
+                if (arguments.value(1) == QLatin1String("color_by"))
+                    unquote(arguments.value(2), &references->back().column);
+            }
         } else if (tag == QLatin1String("block")) {
             given << QStringLiteral("block");
         }

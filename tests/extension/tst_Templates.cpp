@@ -108,6 +108,56 @@ private slots:
         QVERIFY(extension.m_sReferencesDb == "panel" && host.logger().GetEntries().empty());
     }
 
+    // The report's language: its template's language folder, else the window's, else English.
+    void reportLocale_data()
+    {
+        QTest::addColumn<QString>("window");
+        // The selected template folder below the host's root; empty: none.
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("the template's language") << "en" << "data/reports/de/testplugin/Befund" << "de_DE";
+        QTest::newRow("a country's template") << "en" << "data/reports/de_AT/testplugin/Befund" << "de_AT";
+        QTest::newRow("no template: the window's") << "fr" << "" << "fr_FR";
+        QTest::newRow("a folder elsewhere: the window's") << "de" << "templates/Befund" << "de_DE";
+        QTest::newRow("no language Qt knows: the window's") << "de" << "data/reports/xx/testplugin/Befund" << "de_DE";
+        QTest::newRow("nothing known: English") << "" << "" << "en_US";
+    }
+
+    void reportLocale()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, folder);
+        QFETCH(QString, locale);
+        CTestHost host;
+        host.window()->SetLocale(window.toStdString());
+        CTestExtension extension;
+        extension.Install(host.window());
+        extension.m_sTemplateDir = folder.isEmpty() ? QString() : host.path(folder);
+        QCOMPARE(extension.reportLocale().name(), locale);
+    }
+
+    // Choosing a template gives the viewer its language, in which the report's numbers are written.
+    void viewerWritesInTheTemplatesLanguage()
+    {
+        CTestHost host;
+        host.window()->SetLocale("de");
+        host.addTemplate(QStringLiteral("de"), QStringLiteral("testplugin"), QStringLiteral("Befund"), QStringLiteral("report.html"),
+                         QStringLiteral("{% dataset \"Figures\" %}"));
+        CTestExtension extension;
+        extension.m_dbMap.insert(QStringLiteral("panel"), std::make_pair(1u, false));
+        extension.dataSets = [] {
+            const boost::shared_ptr<NFastReport::IDataSet> figures = ReportDataSet::create("Figures", {"Mean depth"});
+            static_cast<ReportDataSet*>(figures.get())->push_back({82.075});
+            return DataSets{figures};
+        };
+        extension.Install(host.window());
+        extension.SetProject(CTestHost::project({QStringLiteral("A")}));
+        host.loadDatabase(QStringLiteral("panel"));
+        QVERIFY(host.enterAnalysis());
+        QCOMPARE(extension.m_pReportWidget->locale().language(), QLocale::German);
+        QCOMPARE(host.reportText().simplified(), QStringLiteral("Mean depth 82,08"));
+    }
+
     void onlyDatabasesOfThePluginCount()
     {
         CTestHost host;

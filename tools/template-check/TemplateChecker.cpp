@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace NTarsel {
 namespace NTemplateCheck {
 
@@ -26,6 +28,16 @@ bool isAbsolute(const QString& url)
     // Qt resources (":/...") count as absolute paths to QDir.
     return (QDir::isAbsolutePath(url) && !url.startsWith(QLatin1Char(':')))
            || QUrl(url).scheme() == QLatin1String("file");
+}
+
+// What a color_by that names no declared column is told, with the columns there are.
+QString missingColumn(const QString& dataSet, const QString& column, const QStringList& columns)
+{
+    if (columns.isEmpty())
+        return QObject::tr("the data set '%1' has no column '%2' to colour by; it declares no columns")
+            .arg(dataSet, column);
+    return QObject::tr("the data set '%1' has no column '%2' to colour by; its columns are '%3'")
+        .arg(dataSet, column, columns.join(QStringLiteral("', '")));
 }
 
 } // namespace
@@ -68,9 +80,24 @@ std::vector<SFinding> CTemplateChecker::Check(const QString& reportPath, const C
                         .arg(reference.name)));
             break;
         case STemplateReference::DataSet:
-            if (!names.DataSets().contains(reference.name))
-                findings.push_back(finding(reference, QStringLiteral("unknown-dataset"),
-                                           QObject::tr("no plug-in provides the data set '%1'").arg(reference.name)));
+            if (!names.DataSets().contains(reference.name)) {
+                // Where the plug-in's names are declared: beside its template folders.
+                const QString declaration =
+                    QDir(QFileInfo(QFileInfo(reportPath).absolutePath()).absolutePath()).filePath(CTemplateNames::c_sFileName);
+                QStringList declared = names.DataSets().values();
+                declared.sort();
+                findings.push_back(finding(
+                    reference, QStringLiteral("unknown-dataset"),
+                    QObject::tr("the data set '%1' is not declared: declare it in %2 (\"datasets\": [\"%1\"]) and give "
+                                "it under that name in the plug-in's getDataSets; declared: %3")
+                        .arg(reference.name, QDir::toNativeSeparators(declaration),
+                             declared.isEmpty() ? QObject::tr("none") : declared.join(QStringLiteral(", ")))));
+            } else if (!reference.column.isEmpty() && names.Columns().contains(reference.name)
+                       && !names.Columns().value(reference.name).contains(reference.column)) {
+                findings.push_back(finding(reference, QStringLiteral("unknown-column"),
+                                           missingColumn(reference.name, reference.column,
+                                                         names.Columns().value(reference.name))));
+            }
             break;
         case STemplateReference::Image:
         case STemplateReference::StyleSheet:
@@ -91,6 +118,13 @@ std::vector<SFinding> CTemplateChecker::Check(const QString& reportPath, const C
             break;
         }
     }
+    // A data set shown and counted on one line is two references but one fault.
+    findings.erase(std::unique(findings.begin(), findings.end(),
+                               [](const SFinding& left, const SFinding& right) {
+                                   return left.file == right.file && left.line == right.line
+                                          && left.kind == right.kind && left.message == right.message;
+                               }),
+                   findings.end());
     return findings;
 }
 

@@ -15,15 +15,16 @@ struct SFinding
 {
     QString file;
     int line = 0;
-    // "syntax-error", "unknown-variable", "unknown-dataset", "missing-image",
-    // "missing-stylesheet" or "outside-resource".
+    // "syntax-error", "unknown-variable", "unknown-dataset", "unknown-column",
+    // "missing-image", "missing-stylesheet" or "outside-resource".
     QString kind;
     QString message;
 };
 
 // Checks report templates without a host: renders each with sample values through
 // the report viewer's own renderer and compares what it refers to with the
-// variables every plug-in has and the names the plug-in declares.
+// variables every plug-in has and the names the plug-in declares (variables, data
+// sets and, where declared, the columns a color_by may name).
 class CTemplateChecker
 {
 public:

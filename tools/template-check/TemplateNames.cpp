@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QObject>
 
 namespace NTarsel {
@@ -18,6 +19,40 @@ const qint64 c_nMaxFileBytes = 1024 * 1024;
 int lineAt(const QByteArray& data, int offset)
 {
     return int(data.left(offset).count('\n')) + 1;
+}
+
+// The list of names that key holds; false with error for anything else.
+bool readNames(const QString& path, const QString& key, const QJsonValue& value, QStringList* names, QString* error)
+{
+    if (!value.isArray()) {
+        *error = QObject::tr("%1: \"%2\" must be a list of names").arg(path, key);
+        return false;
+    }
+    for (const QJsonValue& name : value.toArray()) {
+        if (!name.isString() || name.toString().isEmpty()) {
+            *error = QObject::tr("%1: \"%2\" must hold only names in quotes").arg(path, key);
+            return false;
+        }
+        names->append(name.toString());
+    }
+    return true;
+}
+
+// "columns": an object of a list of column names per data set.
+bool readColumns(const QString& path, const QJsonValue& value, QMap<QString, QStringList>* columns, QString* error)
+{
+    if (!value.isObject()) {
+        *error = QObject::tr("%1: \"columns\" must be an object of column lists by data set, "
+                             "{\"Findings\": [\"Gene\", ...]}")
+                     .arg(path);
+        return false;
+    }
+    const QJsonObject byDataSet = value.toObject();
+    for (auto it = byDataSet.begin(); it != byDataSet.end(); ++it) {
+        if (!readNames(path, QStringLiteral("columns.%1").arg(it.key()), it.value(), &(*columns)[it.key()], error))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -71,28 +106,36 @@ bool CTemplateNames::AddFile(const QString& path, QString* error)
     const QJsonObject names = document.object();
     QSet<QString> variables;
     QSet<QString> dataSets;
+    QMap<QString, QStringList> columns;
     for (auto it = names.begin(); it != names.end(); ++it) {
+        if (it.key() == QLatin1String("columns")) {
+            if (!readColumns(path, it.value(), &columns, error))
+                return false;
+            continue;
+        }
         QSet<QString>* target = it.key() == QLatin1String("variables")  ? &variables
                                 : it.key() == QLatin1String("datasets") ? &dataSets
                                                                         : nullptr;
         if (!target) {
-            *error = QObject::tr("%1: unknown key \"%2\" (known: \"variables\", \"datasets\")").arg(path, it.key());
+            *error = QObject::tr("%1: unknown key \"%2\" (known: \"variables\", \"datasets\", \"columns\")")
+                         .arg(path, it.key());
             return false;
         }
-        if (!it.value().isArray()) {
-            *error = QObject::tr("%1: \"%2\" must be a list of names").arg(path, it.key());
+        QStringList list;
+        if (!readNames(path, it.key(), it.value(), &list, error))
             return false;
-        }
-        for (const QJsonValue& name : it.value().toArray()) {
-            if (!name.isString() || name.toString().isEmpty()) {
-                *error = QObject::tr("%1: \"%2\" must hold only names in quotes").arg(path, it.key());
-                return false;
-            }
-            target->insert(name.toString());
-        }
+        for (const QString& name : list)
+            target->insert(name);
     }
     m_variables.unite(variables);
     m_dataSets.unite(dataSets);
+    for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
+        QStringList& known = m_columns[it.key()];
+        for (const QString& column : it.value()) {
+            if (!known.contains(column))
+                known << column;
+        }
+    }
     return true;
 }
 
@@ -104,6 +147,11 @@ const QSet<QString>& CTemplateNames::Variables() const
 const QSet<QString>& CTemplateNames::DataSets() const
 {
     return m_dataSets;
+}
+
+const QMap<QString, QStringList>& CTemplateNames::Columns() const
+{
+    return m_columns;
 }
 
 } // namespace NTemplateCheck

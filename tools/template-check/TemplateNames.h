@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -8,8 +9,10 @@ namespace NTarsel {
 namespace NTemplateCheck {
 
 // The variable and data-set names a plug-in declares beyond the variables every
-// plug-in has: given on the command line or read from template-names.json files,
-// {"variables": ["Genotype", ...], "datasets": ["Variants", ...]}.
+// plug-in has, given on the command line or read from template-names.json files, and
+// the column names of data sets as the templates of one language see them:
+// {"variables": ["Genotype", ...], "datasets": ["Variants", ...],
+//  "columns": {"Variants": ["Gene", "Class"], ...}}.
 class CTemplateNames
 {
 public:
@@ -27,10 +30,14 @@ public:
 
     const QSet<QString>& Variables() const;
     const QSet<QString>& DataSets() const;
+    // The declared columns by data set, in the order first declared; data sets that
+    // "columns" does not name are not listed.
+    const QMap<QString, QStringList>& Columns() const;
 
 private:
     QSet<QString> m_variables;
     QSet<QString> m_dataSets;
+    QMap<QString, QStringList> m_columns;
 };
 
 } // namespace NTemplateCheck

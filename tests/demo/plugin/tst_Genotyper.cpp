@@ -1,5 +1,7 @@
 #include "demo/plugin/GenotyperExtension.h"
 #include "extension/Variables.h"
+#include "host/core/Application.h"
+#include "host/core/MainWindow.h"
 #include "host/dna/Project.h"
 #include "host/dna/Sample.h"
 #include "host/report/CellText.h"
@@ -13,6 +15,7 @@
 #include <QComboBox>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTranslator>
 
 #include <boost/make_shared.hpp>
 
@@ -38,13 +41,14 @@ public:
 };
 
 
-QStringList rows(const NFastReport::IDataSet* dataSet)
+// The rows as a report in locale shows them.
+QStringList rows(const NFastReport::IDataSet* dataSet, const QLocale& locale = QLocale::c())
 {
     QStringList result;
     for (unsigned int row = 0; dataSet && row < dataSet->rowSize(); ++row) {
         QStringList cells;
         for (unsigned int column = 0; column < dataSet->columnSize(); ++column)
-            cells << NFastReport::CellText(dataSet->value(row, column));
+            cells << NFastReport::CellText(dataSet->value(row, column), locale);
         result << cells.join(QStringLiteral(" | "));
     }
     return result;
@@ -54,7 +58,7 @@ QStringList columns(const NFastReport::IDataSet* dataSet)
 {
     QStringList result;
     for (unsigned int column = 0; dataSet && column < dataSet->columnSize(); ++column)
-        result << QString::fromLatin1(dataSet->columnName(column));
+        result << QString::fromLocal8Bit(dataSet->columnName(column));
     return result;
 }
 
@@ -87,8 +91,10 @@ struct SDemo
 
     QString data(const QString& name) const { return QDir(host.path(QStringLiteral("data"))).filePath(name); }
 
-    bool start(const QString& panel)
+    // locale: the main window's, which chooses the templates the Template menu offers.
+    bool start(const QString& panel, const std::string& locale = "en")
     {
+        host.window()->SetLocale(locale);
         std::string error;
         if (!copyTree(shipped(), host.path(QStringLiteral("data"))))
             return false;
@@ -130,11 +136,14 @@ private slots:
     void badInputFailsWithOneClearError_data();
     void badInputFailsWithOneClearError();
     void declaredDataSetsAreHandedOut();
+    void reportInTheTemplatesLanguage_data();
+    void reportInTheTemplatesLanguage();
 };
 
 void TestGenotyper::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
+    NTarsel::CApplication::setTranslationsLocation(QStringLiteral(TARSEL_TRANSLATIONS_DIR));
 }
 
 void TestGenotyper::findingsPerSample_data()
@@ -386,6 +395,67 @@ void TestGenotyper::declaredDataSetsAreHandedOut()
         const QJsonObject declared = QJsonDocument::fromJson(NHostTest::ReadFile(shipped(names))).object();
         QCOMPARE(declared.value(QStringLiteral("datasets")).toVariant().toStringList(), handedOut);
     }
+}
+
+// The report is written in the language of its template, whatever the language of
+// the user interface: headers, texts and numbers; the classes keep their colours.
+void TestGenotyper::reportInTheTemplatesLanguage_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("germanInterface");
+    QTest::addColumn<QString>("headline");
+    QTest::addColumn<QString>("finding");
+    QTest::addColumn<QStringList>("summary");
+    QTest::newRow("German template, English interface")
+        << "de" << false << "Pathogene Variante gefunden" << "MYH7 | chr14:23429005 | c.1208G>A p.Arg403Gln | heterozygot (0/1) | 87 | Pathogen"
+        << QStringList{"Mittlere Lesetiefe | 82,08", "Qualitätskontrolle bestanden | ja"};
+    QTest::newRow("English template, German interface")
+        << "en" << true << "Pathogenic variant found" << "MYH7 | chr14:23429005 | c.1208G>A p.Arg403Gln | heterozygous (0/1) | 87 | Pathogenic"
+        << QStringList{"Mean depth | 82.08", "Quality check passed | yes"};
+}
+
+void TestGenotyper::reportInTheTemplatesLanguage()
+{
+    QFETCH(QString, locale);
+    QFETCH(bool, germanInterface);
+    QFETCH(QString, headline);
+    QFETCH(QString, finding);
+    QFETCH(QStringList, summary);
+    QTranslator german;
+    QVERIFY(german.load(QStringLiteral("tarsel_de"), QStringLiteral(TARSEL_TRANSLATIONS_DIR)));
+    if (germanInterface)
+        QCoreApplication::installTranslator(&german);
+    SDemo demo;
+    QVERIFY(demo.start(QStringLiteral("cardio-panel"), NCommon::ToLocal(locale)));
+    demo.extension.EnterAnalyse();
+    QCoreApplication::removeTranslator(&german);
+
+    NFastReport::CFastReportWidget* viewer = demo.extension.m_pReportWidget;
+    QCOMPARE(viewer->locale().name().left(2), locale);
+    QCOMPARE(viewer->GetVariables().value(CVariables::c_sAnalysisStatus), headline);
+    const DataSets dataSets = viewer->GetDataSets();
+    const NFastReport::IDataSet* findings = find(dataSets, "Findings");
+    QCOMPARE(rows(findings, viewer->locale()).value(0), finding);
+    const QStringList figures = rows(find(dataSets, "Summary"), viewer->locale());
+    for (const QString& figure : summary)
+        QVERIFY2(figures.contains(figure), qPrintable(figures.join(QLatin1Char('\n'))));
+    // Coloured by the panel's term, which names a memo colour in every language.
+    const boost::any classification = findings->value(0, 5);
+    const auto* keyed = boost::any_cast<NFastReport::SColoredCell>(&classification);
+    QVERIFY(keyed && keyed->colorKey == "Pathogenic" && viewer->GetMemoColors().contains(QStringLiteral("Pathogenic")));
+
+    // The columns are those the templates of the language declare and colour by: the
+    // viewer finds its color_by column.
+    const QJsonObject declared =
+        QJsonDocument::fromJson(NHostTest::ReadFile(shipped("reports/" + locale + "/genotyper/template-names.json")))
+            .object()
+            .value(QStringLiteral("columns"))
+            .toObject();
+    QCOMPARE(columns(findings), declared.value(QStringLiteral("Findings")).toVariant().toStringList());
+    QCOMPARE(columns(find(dataSets, "Summary")), declared.value(QStringLiteral("Summary")).toVariant().toStringList());
+    QVERIFY(viewer->HasReport());
+    for (const std::string& message : demo.host.logger().GetMessages())
+        QVERIFY2(message.find("to colour by") == std::string::npos, message.c_str());
 }
 
 QTEST_MAIN(TestGenotyper)

@@ -1,4 +1,5 @@
 #include "host/log/Logger.h"
+#include "host/report/DataSet.h"
 #include "testkit/RecordingLogger.h"
 #include "tests/host/report/ReportTestSupport.h"
 
@@ -68,6 +69,7 @@ private slots:
     void cellsAsTheReportShowsThem()
     {
         CFastReportWidget widget(nullptr);
+        widget.setLocale(QLocale::c());
         widget.SetDataSets({DataSet("Cells", {"Text"}, {{std::string("D8S1179"), static_cast<const char*>(nullptr), QStringLiteral("vWA"), -42, 9000000000LL,
                                                          3.14159, 7.0f, true, QDate(2026, 3, 5), QDateTime(QDate(2026, 3, 5), QTime(9, 30)), boost::any()}}),
                             DataSet("Ragged", {"A", "B"}, {{std::string("only-a")}, {1, 2, 3}}),
@@ -79,6 +81,70 @@ private slots:
                          "A|B||only-a|||1|2|3||Name|Payload|second|[?]"));
         // Only the cell of a type the viewer cannot show is logged, with its place.
         QCOMPARE(m_pLogger->GetMessages(), std::vector<std::string>{"Data set \"Markers\", row 0, column 1 (\"Payload\"): cannot show a cell of type (anonymous namespace)::SUnknownCell"});
+    }
+
+    // Numbers in the viewer's locale, without group separators (a keyed cell's too);
+    // dates in the one form of reports.
+    void cellsInTheViewersLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("C") << QLocale::c() << "-1234.50|7.00|9000000000|-1234|05.03.2026|3.14";
+        QTest::newRow("English") << QLocale(QLocale::English) << "-1234.50|7.00|9000000000|-1234|05.03.2026|3.14";
+        QTest::newRow("German") << QLocale(QLocale::German) << "-1234,50|7,00|9000000000|-1234|05.03.2026|3,14";
+    }
+    void cellsInTheViewersLocale()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, shown);
+        CFastReportWidget widget(nullptr);
+        widget.setLocale(locale);
+        widget.SetDataSets({DataSet("Numbers", {"N"}, {{-1234.5, 7.0f, 9000000000LL, -1234, QDate(2026, 3, 5),
+                                                         NFastReport::SColoredCell{3.14159, "Pathogenic"}}})});
+        QCOMPARE(render(&widget, "{% dataset \"Numbers\" %}"), QString());
+        QCOMPARE(widget.ReportText().trimmed().replace('\n', '|'), "N||||||" + shown);
+    }
+
+    // A keyed cell is coloured by its key wherever it stands, and by nothing else;
+    // plain cells of the color_by column by their text.
+    void coloursByKeyOrText_data()
+    {
+        QTest::addColumn<QString>("text");
+        // Empty: a plain cell.
+        QTest::addColumn<QString>("key");
+        // The tag's color_by; empty: none.
+        QTest::addColumn<QString>("colorBy");
+        // The memo colour the cell gets; empty: none.
+        QTest::addColumn<QString>("colour");
+        QTest::newRow("plain cell, by its text") << "Pathogenic" << "" << "Class" << "Pathogenic";
+        QTest::newRow("plain cell without color_by") << "Pathogenic" << "" << "" << "";
+        QTest::newRow("the key, not the text") << "Pathogenic" << "Benign" << "Class" << "Benign";
+        QTest::newRow("keyed cell without color_by") << "Gutartig" << "Benign" << "" << "Benign";
+        QTest::newRow("unknown key: no colour, the text not tried") << "Pathogenic" << "Gone" << "Class" << "";
+        QTest::newRow("color_by naming no column") << "Pathogenic" << "" << "Klasse" << "";
+    }
+    void coloursByKeyOrText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, key);
+        QFETCH(QString, colorBy);
+        QFETCH(QString, colour);
+        const QColor pathogenic(0x12, 0xab, 0x34), benign(0x56, 0x34, 0xcd);
+        CFastReportWidget widget(nullptr);
+        widget.SetMemoColors({{"Pathogenic", pathogenic}, {"Benign", benign}});
+        const boost::any cell = key.isEmpty() ? boost::any(text.toStdString())
+                                              : boost::any(NFastReport::SColoredCell{text.toStdString(), key.toStdString()});
+        widget.SetDataSets({DataSet("Findings", {"Gene", "Class"}, {{std::string("MYH7"), cell}})});
+        const QByteArray tag = colorBy.isEmpty() ? QByteArray() : " color_by \"" + colorBy.toUtf8() + '"';
+        QCOMPARE(render(&widget, "{% dataset \"Findings\"" + tag + " %}"), QString());
+        QVERIFY(widget.ReportText().contains(text) && (key.isEmpty() || !widget.ReportText().contains(key)));
+        QCOMPARE(NReportTest::CountPixels(widget, pathogenic) > 100, colour == "Pathogenic");
+        QCOMPARE(NReportTest::CountPixels(widget, benign) > 100, colour == "Benign");
+        // A color_by that names no column is logged with the columns there are.
+        std::vector<std::string> logged;
+        if (colorBy == "Klasse")
+            logged.push_back("Data set \"Findings\" has no column \"Klasse\" to colour by; its columns are \"Gene\", \"Class\"");
+        QCOMPARE(m_pLogger->GetMessages(), logged);
     }
 
     void memoColoursReachColorByCells()

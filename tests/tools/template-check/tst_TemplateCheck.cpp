@@ -42,11 +42,12 @@ private slots:
     {
         const SRun result = run({checked()});
         QCOMPARE(result.exitCode, 1);
-        // 16 faults are planted; here one of each kind (and one in an included file), as
+        // 17 faults are planted; here one of each kind (and one in an included file), as
         // "file:line: kind: " and a text the message must contain.
-        QCOMPARE(result.lines.size(), 16);
+        QCOMPARE(result.lines.size(), 17);
         for (const QString want : {"UnknownVariable/report.html:7: unknown-variable: 'letter'",
                                    "UnknownDataSet/report.html:6: unknown-dataset: 'Findings'",
+                                   "UnknownColumn/report.html:4: unknown-column: 'Klasse' to colour by; its columns are 'Gene', 'Class'",
                                    "MissingImage/style.css:2: missing-image: 'paper.png'",
                                    "SyntaxError/report.html:4: syntax-error: upperr",
                                    "SyntaxInclude/part.html:2: syntax-error: 'endfor'",
