@@ -2,13 +2,15 @@
 # Checks the package the way a plug-in author and a user meet it:
 #  - installs everything (libraries, headers, CMake package, template checker, demo
 #    host, its plug-in, data, demo project, translations) into a temporary prefix;
-#  - builds examples/hello-plugin against that prefix alone with tarsel_add_plugin and
-#    runs its tests: the test kit's lifecycle check, and hello_templates, which must
-#    run the installed template checker (Tarsel::TemplateCheck);
-#  - installs the example into the same prefix and runs the installed demo host
-#    (no LD_LIBRARY_PATH, no --plugins, --data or --project), which must load the
-#    installed module from its own plug-in folder with the installed templates and
-#    write a report PDF showing the plug-in's results;
+#  - builds the two examples (examples/hello-plugin, examples/coverage-check) against
+#    that prefix alone with tarsel_add_plugin and runs their tests: the test kit's
+#    lifecycle check, and <module>_templates, which must run the installed template
+#    checker (Tarsel::TemplateCheck);
+#  - installs them into the same prefix and runs the installed demo host (no
+#    LD_LIBRARY_PATH, no --plugins or --data), which must load the installed modules
+#    from its own plug-in folder with the installed templates and write report PDFs
+#    showing each plug-in's results (the coverage check's in German, from its own
+#    installed translation);
 #  - moves the installed tree elsewhere, where ldd must resolve every dependency of
 #    every installed program, library and module, the Tarsel ones inside the tree,
 #    and the demo host must write its own plug-in's report for the default project,
@@ -67,30 +69,38 @@ for file in include/tarsel/extension/BaseExtension.h include/tarsel/testkit/Life
     [ -f "$prefix/$file" ] || fail "the package lacks $file"
 done
 
-hello=$work/hello
-step "building examples/hello-plugin against the installed package"
-# Only the prefix: neither the build tree nor a package registry may stand in for it.
-cmake -S "$root/examples/hello-plugin" -B "$hello" -DCMAKE_PREFIX_PATH="$prefix" \
-    -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$work/hello-configure.log" 2>&1 \
-    || { cat "$work/hello-configure.log" >&2; fail "configuring examples/hello-plugin"; }
-found=$(sed -n 's/^Tarsel_DIR:PATH=//p' "$hello/CMakeCache.txt")
-[ "$(dirname "$config")" = "$found" ] || fail "examples/hello-plugin found Tarsel in $found, not in the prefix"
-cmake --build "$hello" --parallel "$jobs" >"$work/hello-build.log" 2>&1 \
-    || { tail -40 "$work/hello-build.log" >&2; fail "building examples/hello-plugin"; }
-[ -f "$hello/plugins/hello.so" ] || fail "the example built no module at $hello/plugins/hello.so"
-
-step "running the example's tests"
 tarsel_runtime_dir
-grep -qF "add_test(hello_templates \"$prefix/bin/tarsel-template-check\"" "$hello/CTestTestfile.cmake" \
-    || fail "hello_templates does not run the installed template checker"
-(cd "$hello" && env -u LD_LIBRARY_PATH ctest --output-on-failure) || fail "the example's tests"
+# example <folder below examples/> <module>: builds it against the prefix alone, runs
+# its tests (its template check with the installed checker among them) and installs
+# it into the same prefix.
+example() {
+    local folder=$1 module=$2
+    local binary=$work/$folder
+    step "building examples/$folder against the installed package"
+    # Only the prefix: neither the build tree nor a package registry may stand in for it.
+    cmake -S "$root/examples/$folder" -B "$binary" -DCMAKE_PREFIX_PATH="$prefix" \
+        -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$work/$module-configure.log" 2>&1 \
+        || { cat "$work/$module-configure.log" >&2; fail "configuring examples/$folder"; }
+    found=$(sed -n 's/^Tarsel_DIR:PATH=//p' "$binary/CMakeCache.txt")
+    [ "$(dirname "$config")" = "$found" ] || fail "examples/$folder found Tarsel in $found, not in the prefix"
+    cmake --build "$binary" --parallel "$jobs" >"$work/$module-build.log" 2>&1 \
+        || { tail -40 "$work/$module-build.log" >&2; fail "building examples/$folder"; }
+    [ -f "$binary/plugins/$module.so" ] || fail "examples/$folder built no module at $binary/plugins/$module.so"
 
-step "installing the example into the same prefix"
-cmake --install "$hello" --prefix "$prefix" >"$work/hello-install.log" 2>&1 \
-    || { cat "$work/hello-install.log" >&2; fail "cmake --install of the example"; }
-for file in "$libdir/tarsel/plugins/hello.so" "$prefix/share/tarsel/reports/en/hello/Standard/report.html"; do
-    [ -f "$file" ] || fail "installing the example gave no $file"
-done
+    step "running the tests of examples/$folder"
+    grep -qF "add_test(${module}_templates \"$prefix/bin/tarsel-template-check\"" "$binary/CTestTestfile.cmake" \
+        || fail "${module}_templates does not run the installed template checker"
+    (cd "$binary" && env -u LD_LIBRARY_PATH ctest --output-on-failure) || fail "the tests of examples/$folder"
+
+    step "installing examples/$folder into the same prefix"
+    cmake --install "$binary" --prefix "$prefix" >"$work/$module-install.log" 2>&1 \
+        || { cat "$work/$module-install.log" >&2; fail "cmake --install of examples/$folder"; }
+    [ -f "$libdir/tarsel/plugins/$module.so" ] || fail "installing examples/$folder gave no $module.so"
+}
+example hello-plugin hello
+[ -f "$prefix/share/tarsel/reports/en/hello/Standard/report.html" ] || fail "the example's template was not installed"
+example coverage-check coverage
+[ -f "$prefix/share/tarsel/translations/coverage_de.qm" ] || fail "the coverage check's translation was not installed"
 
 # run <demo host> <name> <arguments...>: a headless run from the output folder; the
 # modules that could not be loaded are named on the error stream.
@@ -100,7 +110,7 @@ run() {
     mkdir -p "$work/out"
     (cd "$work/out" && isolated "$program" "$@") >"$work/$name.out" 2>"$work/$name.err" \
         || { cat "$work/$name.err" >&2; fail "the installed demo host failed ($name)"; }
-    if grep -E '(hello|genotyper)\.so' "$work/$name.err" >&2; then
+    if grep -E '(hello|coverage|genotyper)\.so' "$work/$name.err" >&2; then
         fail "the installed demo host could not load all of its plug-ins ($name)"
     fi
     [ "$(head -c 5 "$work/$name.pdf")" = "%PDF-" ] || fail "the demo host wrote no PDF ($name)"
@@ -123,6 +133,11 @@ run "$prefix/bin/tarsel-demo" hello --plugin-name Hello --sample 2 --pdf "$work/
 variants=$(grep -vc '^#' "$prefix/share/tarsel/demo/project/samples/DR2612-02.vcf")
 expect hello "Variant count report" "Sample DR2612-02" "genome build GRCh38" "$variants variants" "Chromosome" \
     "share/tarsel/demo/project/demo.tproj"
+
+# The second example in German: its own translation, numbers and colour keys.
+run "$prefix/bin/tarsel-demo" coverage --plugin-name Coverage --locale de \
+    --project "$root/examples/coverage-check/sample/coverage.tproj" --pdf "$work/coverage.pdf"
+expect coverage "Abdeckungsbericht" "Geringste Tiefe" "chr1:1200-1215" "nicht abgedeckt" "12,00 unter 20x" "Seite 1 von"
 
 moved=$work/moved
 step "moving the installed tree to $moved"
