@@ -951,5 +951,13 @@
         <source>Value</source>
         <translation>Wert</translation>
     </message>
+    <message>
+        <source>The plug-in %1 marks the reference database %2 as not available (its flag in the database map is false); available: %3</source>
+        <translation>Das Plug-in %1 kennzeichnet die Referenzdatenbank %2 als nicht verfügbar (ihr Kennzeichen in der Datenbankliste ist false); verfügbar: %3</translation>
+    </message>
+    <message>
+        <source>The plug-in %1 offers no reference database: a plug-in without one must still offer one entry in its database map, or no template is ever listed</source>
+        <translation>Das Plug-in %1 bietet keine Referenzdatenbank an: Auch ein Plug-in ohne Datenbank muss einen Eintrag in seiner Datenbankliste anbieten, sonst wird nie eine Vorlage aufgeführt</translation>
+    </message>
 </context>
 </TS>

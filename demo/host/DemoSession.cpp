@@ -97,10 +97,23 @@ bool CDemoSession::guarded(const SLoadedExtension& loaded, const char* operation
     return false;
 }
 
-QStringList CDemoSession::databasesOf(const SLoadedExtension& plugin)
+// The host's reading of a plug-in's database map: a database whose flag is false is
+// known to the plug-in but not available here, and is neither listed nor loaded; the
+// others are offered in the order of their numbers (then of their names).
+QStringList CDemoSession::databasesOf(const SLoadedExtension& plugin, bool available)
 {
+    QList<QPair<unsigned int, QString> > offered;
+    guarded(plugin, "GetDbMap", [&] {
+        const QMap<QString, std::pair<unsigned int, bool> >& map = plugin.extension->GetDbMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            if (it.value().second == available)
+                offered.append(qMakePair(it.value().first, it.key()));
+        }
+    });
+    std::sort(offered.begin(), offered.end());
     QStringList databases;
-    guarded(plugin, "GetDbMap", [&] { databases = plugin.extension->GetDbMap().keys(); });
+    for (const auto& database : offered)
+        databases << database.second;
     return databases;
 }
 
@@ -318,10 +331,20 @@ bool CDemoSession::SelectDatabase(const QString& name, QString* error)
     bool access = false;
     if (m_pPlugin)
         guarded(*m_pPlugin, "HasDbAccess", [&] { access = m_pPlugin->extension->HasDbAccess(name); });
-    if (!access) {
-        *error = QObject::tr("The plug-in %1 has no reference database %2; it has: %3")
-                     .arg(m_pPlugin ? m_pPlugin->name : QString(), name,
-                          m_pPlugin ? databasesOf(*m_pPlugin).join(QStringLiteral(", ")) : QString());
+    const QStringList offered = m_pPlugin ? databasesOf(*m_pPlugin) : QStringList();
+    if (!access || !offered.contains(name)) {
+        const bool unavailable = access && m_pPlugin && databasesOf(*m_pPlugin, false).contains(name);
+        if (unavailable)
+            *error = QObject::tr("The plug-in %1 marks the reference database %2 as not available (its flag in the "
+                                 "database map is false); available: %3")
+                         .arg(m_pPlugin->name, name, offered.join(QStringLiteral(", ")));
+        else if (offered.isEmpty())
+            *error = QObject::tr("The plug-in %1 offers no reference database: a plug-in without one must still "
+                                 "offer one entry in its database map, or no template is ever listed")
+                         .arg(m_pPlugin ? m_pPlugin->name : QString());
+        else
+            *error = QObject::tr("The plug-in %1 has no reference database %2; it has: %3")
+                         .arg(m_pPlugin ? m_pPlugin->name : QString(), name, offered.join(QStringLiteral(", ")));
         return false;
     }
     auto settings = boost::make_shared<NDna::CSettings>();

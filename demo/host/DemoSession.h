@@ -86,7 +86,8 @@ private:
     // plug-in's name and the operation, and false is returned.
     bool guarded(const SLoadedExtension& plugin, const char* operation, const std::function<void()>& work);
     // The plug-in's reference databases; none when asking it fails.
-    QStringList databasesOf(const SLoadedExtension& plugin);
+    // The databases the plug-in offers (available) or marks as not available.
+    QStringList databasesOf(const SLoadedExtension& plugin, bool available = true);
     // Refuses --set names that are no report variable; false with error.
     bool checkVariableNames(const SDemoOptions& options, QString* error) const;
     bool chooseTemplate(const SDemoOptions& options, QString* error);

@@ -190,6 +190,8 @@ void TestDemoRoad::badInputFailsClearly_data()
     QTest::newRow("sample beyond the project") << QStringList{"--sample", "99"} << 1 << QStringList{"there is no sample 99"};
     QTest::newRow("unknown template") << QStringList{"--template", "Nope"} << 1 << QStringList{"No template Nope"};
     QTest::newRow("unknown plug-in") << QStringList{"--plugin-name", "Sequencer"} << 1 << QStringList{"No plug-in named Sequencer"};
+    QTest::newRow("unknown database") << QStringList{"--database", "onco-panel"} << 1
+                                      << QStringList{"no reference database onco-panel; it has: cardio-panel, pharmaco-panel"};
     QTest::newRow("template placing a data set the plug-in lacks")
         << QStringList{"--template", "Zeta"} << 1
         << QStringList{"places the data set 'Findngs', which the plug-in Genotyper did not give (it gave: Findings, Summary)"};
