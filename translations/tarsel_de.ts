@@ -959,5 +959,9 @@
         <source>The plug-in %1 offers no reference database: a plug-in without one must still offer one entry in its database map, or no template is ever listed</source>
         <translation>Das Plug-in %1 bietet keine Referenzdatenbank an: Auch ein Plug-in ohne Datenbank muss einen Eintrag in seiner Datenbankliste anbieten, sonst wird nie eine Vorlage aufgeführt</translation>
     </message>
+    <message>
+        <source>Did you mean --%1?</source>
+        <translation>Meinten Sie --%1?</translation>
+    </message>
 </context>
 </TS>

@@ -4,6 +4,9 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // Translated when printed: the language is known only once the arguments are read.
@@ -98,13 +101,25 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
     const QCommandLineOption analyse(QStringLiteral("analyse"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-    parser.addOptions({project, sample, allSamples, outDir, pdf, templateName, locale, database, plugin, plugins, data,
-                       set, archive, gui, analyse, screenshot, helpOption});
+    const QList<QCommandLineOption> all{project, sample, allSamples, outDir, pdf, templateName, locale, database, plugin,
+                                        plugins, data, set, archive, gui, analyse, screenshot, helpOption};
+    parser.addOptions(all);
 
     *help = false;
     *options = SDemoOptions();
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
+        // A typo gets the option it most likely meant.
+        const QString unknown = parser.unknownOptionNames().value(0);
+        QString closest;
+        for (const QCommandLineOption& option : all) {
+            for (const QString& name : option.names()) {
+                if (name.size() > 1 && (closest.isEmpty() || EditDistance(unknown, name) < EditDistance(unknown, closest)))
+                    closest = name;
+            }
+        }
+        if (!unknown.isEmpty() && !closest.isEmpty() && EditDistance(unknown, closest) <= qMax(1, closest.size() / 3))
+            *error += QLatin1Char(' ') + QObject::tr("Did you mean --%1?").arg(closest);
         return false;
     }
     if (parser.isSet(helpOption)) {
@@ -186,4 +201,23 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
         return false;
     }
     return true;
+}
+
+int EditDistance(const QString& left, const QString& right)
+{
+    const QString a = left.toCaseFolded();
+    const QString b = right.toCaseFolded();
+    std::vector<int> row(size_t(b.size()) + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        row[size_t(j)] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int above = row[size_t(j)];
+            row[size_t(j)] = std::min({above + 1, row[size_t(j) - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[size_t(b.size())];
 }

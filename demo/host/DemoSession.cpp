@@ -45,26 +45,6 @@ QString safeFileName(const QString& text)
     return safe.isEmpty() ? QStringLiteral("report") : safe;
 }
 
-// The number of single-character edits between two names, letter case aside.
-int editDistance(const QString& left, const QString& right)
-{
-    const QString a = left.toCaseFolded();
-    const QString b = right.toCaseFolded();
-    std::vector<int> row(size_t(b.size()) + 1);
-    for (int j = 0; j <= b.size(); ++j)
-        row[size_t(j)] = j;
-    for (int i = 1; i <= a.size(); ++i) {
-        int diagonal = row[0];
-        row[0] = i;
-        for (int j = 1; j <= b.size(); ++j) {
-            const int above = row[size_t(j)];
-            row[size_t(j)] = std::min({above + 1, row[size_t(j) - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[size_t(b.size())];
-}
-
 } // namespace
 
 CDemoSession::CDemoSession(NTarsel::CMainWindow* window)
@@ -238,7 +218,7 @@ bool CDemoSession::checkVariableNames(const SDemoOptions& options, QString* erro
             continue;
         QString closest = known.first();
         for (const QString& name : known) {
-            if (editDistance(it.key(), name) < editDistance(it.key(), closest))
+            if (EditDistance(it.key(), name) < EditDistance(it.key(), closest))
                 closest = name;
         }
         QStringList sorted = known;

@@ -187,6 +187,8 @@ void TestDemoRoad::badInputFailsClearly_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("message");
     QTest::newRow("unknown option") << QStringList{"--colour", "red"} << 2 << QStringList{"Usage: tarsel-demo"};
+    QTest::newRow("mistyped option") << QStringList{"--tempate", "Summary"} << 2
+                                     << QStringList{"Unknown option 'tempate'. Did you mean --template?"};
     QTest::newRow("sample beyond the project") << QStringList{"--sample", "99"} << 1 << QStringList{"there is no sample 99"};
     QTest::newRow("unknown template") << QStringList{"--template", "Nope"} << 1 << QStringList{"No template Nope"};
     QTest::newRow("unknown plug-in") << QStringList{"--plugin-name", "Sequencer"} << 1 << QStringList{"No plug-in named Sequencer"};
