@@ -9,9 +9,7 @@
 
 #include <QtTest>
 
-#include <QAction>
 #include <QTemporaryDir>
-#include <QToolBar>
 
 using NTarsel::NTestKit::CFakeHost;
 using NTarsel::NTestKit::CProjectBuilder;
@@ -69,9 +67,8 @@ void TestHello::countsVariantsPerChromosome()
     extension.SetProject(project);
     host.loadDatabase(QStringLiteral("GRCh38"));
 
-    host.profileToolBar()->actions().first()->trigger();
-
-    QCOMPARE(host.window()->GetState(), NTarsel::MainWindowStateAnalysis);
+    QVERIFY(host.enterAnalysis());
+    QVERIFY2(host.reportText().contains(QStringLiteral("3 variants")), qPrintable(host.reportText()));
     // What the report is given is stored with the project.
     const std::map<std::string, std::string> variables = project->GetReportVariables();
     QCOMPARE(variables.at("SampleName"), std::string("C1"));
@@ -91,9 +88,7 @@ void TestHello::unreadableSampleIsRefusedWithItsName()
     CProjectBuilder builder(QStringLiteral("Bad"), m_dir.path());
     extension.SetProject(builder.sampleWithData(QStringLiteral("B1"), QStringLiteral("bad.vcf"), "#CHROM\tPOS\nchr1\t1\n").build());
 
-    host.profileToolBar()->actions().first()->trigger();
-
-    QCOMPARE(host.window()->GetState(), NTarsel::MainWindowStateNormal);
+    QVERIFY(!host.enterAnalysis());
     const std::string file = QDir(m_dir.path()).filePath(QStringLiteral("bad.vcf")).toStdString();
     QVERIFY(host.logger().Contains("Hello: " + file + ": line 2 has fewer than 7 columns", 1));
 }
