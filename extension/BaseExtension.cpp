@@ -173,7 +173,7 @@ QString CBaseExtension::reportText(const char* sourceText) const
         return QString();
     // The plug-in's own file first, then the host's.
     const QLocale locale = reportLocale();
-    for (const QString& base : {m_sPluginName.toLower(), QStringLiteral("tarsel")}) {
+    for (const QString& base : {m_sPluginName.toLower(), LibraryTranslationBase()}) {
         if (const QTranslator* translator = translationFile(base, locale)) {
             const QString text = translator->translate("QObject", sourceText);
             if (!text.isEmpty())

@@ -32,6 +32,16 @@ QString TemplateChoiceKey(const QString& pluginName)
     return QStringLiteral("plugins/%1/report/mru").arg(pluginName);
 }
 
+QString TranslationFileName(const QString& base, const QString& language)
+{
+    return QStringLiteral("%1_%2.qm").arg(base, language);
+}
+
+QString LibraryTranslationBase()
+{
+    return QStringLiteral("tarsel");
+}
+
 QString AnalysisActionName(const QString& pluginName)
 {
     return pluginName + QStringLiteral("AnalysisAction");

@@ -27,6 +27,14 @@ TARSEL_EXTENSION_EXPORT QString TemplateLocale(const QString& templateFolder);
 /// "plugins/<plug-in name>/report/mru".
 TARSEL_EXTENSION_EXPORT QString TemplateChoiceKey(const QString& pluginName);
 
+/// The file of a translation into language, "<base>_<language>.qm": the library's
+/// own with base "tarsel" (LibraryTranslationBase), a plug-in's with its name in
+/// lower case. Both lie in the host's translation folder.
+TARSEL_EXTENSION_EXPORT QString TranslationFileName(const QString& base, const QString& language);
+
+/// The base name of the library's own translations: "tarsel".
+TARSEL_EXTENSION_EXPORT QString LibraryTranslationBase();
+
 /// The object name of the plug-in's Analysis action: "<plug-in name>AnalysisAction".
 TARSEL_EXTENSION_EXPORT QString AnalysisActionName(const QString& pluginName);
 

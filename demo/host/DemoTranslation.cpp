@@ -1,6 +1,7 @@
 #include "demo/host/DemoTranslation.h"
 
 #include "demo/host/InstallLayout.h"
+#include "extension/ExtensionNames.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,12 +24,13 @@ bool InstallDemoTranslations(QCoreApplication* application, const QString& langu
     QStringList candidates{language};
     if (!base.isEmpty() && base != language)
         candidates << base;
-    const QString fileName = QStringLiteral("tarsel_%1.qm").arg(language);
+    const QString fileName = NTarsel::NExtension::TranslationFileName(NTarsel::NExtension::LibraryTranslationBase(), language);
     QString path;
     QString found;
     for (int index = 0; index < candidates.size() && path.isEmpty(); ++index) {
         for (const QString& folder : DemoTranslationFolders()) {
-            const QString file = QDir(folder).filePath(QStringLiteral("tarsel_%1.qm").arg(candidates.at(index)));
+            const QString file = QDir(folder).filePath(
+                NTarsel::NExtension::TranslationFileName(NTarsel::NExtension::LibraryTranslationBase(), candidates.at(index)));
             if (QFileInfo(file).isFile()) {
                 path = file;
                 found = candidates.at(index);

@@ -6,6 +6,7 @@
 #include <htslib/hts.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -92,6 +93,22 @@ std::string vcfHeaderText(const std::string& path)
 }
 
 } // namespace
+
+std::string ContigNameProblem(const char* name, std::size_t length)
+{
+    static const char* const c_sAllowed = "!#$%&*+./:;=?@^_|~-";
+    for (std::size_t index = 0; index < length; ++index) {
+        const unsigned char c = static_cast<unsigned char>(name[index]);
+        const bool allowed = std::isalnum(c) || (std::strchr(c_sAllowed, c) && c != '\0'
+                                                 && (index > 0 || (c != '*' && c != '=')));
+        if (!allowed) {
+            const std::string shown = c >= 0x20 && c < 0x7f ? std::string(1, char(c)) : "byte " + std::to_string(c);
+            return "its chromosome name '" + std::string(name, std::min<std::size_t>(length, 40))
+                   + "' holds '" + shown + "', which no contig name may hold";
+        }
+    }
+    return std::string();
+}
 
 std::string BcfSizeProblem(const std::string& path, qint64 plainSize)
 {

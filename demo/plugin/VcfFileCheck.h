@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <cstddef>
 #include <string>
 
 namespace NGenotyper {
@@ -20,6 +21,13 @@ std::string BcfSizeProblem(const std::string& path, qint64 plainSize);
 // htslib makes room for every dictionary index up to the IDX number that a VCF header
 // line gives; says which number is beyond any the header can have.
 std::string VcfHeaderIndexProblem(const std::string& path);
+
+// htslib adds a chromosome that the header lacks by parsing a header line written
+// around its name, so a name holding ',' or '>' would add header keys of its own (an
+// IDX asking for gigabytes). Says which character of a record's chromosome name no
+// contig name may hold: VCF allows letters, digits and !#$%&*+./:;=?@^_|~-, '*' and
+// '=' not first. Empty for a sound name and for an empty one (an empty line).
+std::string ContigNameProblem(const char* name, std::size_t length);
 
 // Why htslib could not read a VCF header: a #CHROM line that names one sample column
 // twice, or a header that never reaches its #CHROM line. Never empty.

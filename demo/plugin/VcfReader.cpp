@@ -7,6 +7,7 @@
 
 #include <htslib/bgzf.h>
 #include <htslib/hts.h>
+#include <htslib/kseq.h>
 #include <htslib/vcf.h>
 
 #include <algorithm>
@@ -33,6 +34,24 @@ struct SRecordDeleter
 {
     void operator()(bcf1_t* record) const { bcf_destroy(record); }
 };
+
+// The status readRecord gives for a chromosome name that htslib must not see.
+const int c_nBadContigName = -100;
+
+// The next record, as bcf_read reads it. A text file's line is read here and its
+// chromosome name checked before htslib parses it (see ContigNameProblem); problem
+// then says why and c_nBadContigName is returned.
+int readRecord(htsFile* file, const bcf_hdr_t* header, bcf1_t* record, std::string* problem)
+{
+    if (file->format.format != vcf)
+        return bcf_read(file, header, record);
+    const int status = hts_getline(file, KS_SEP_LINE, &file->line);
+    if (status < 0)
+        return status;
+    const char* tab = static_cast<const char*>(std::memchr(file->line.s, '\t', file->line.l));
+    *problem = ContigNameProblem(file->line.s, tab ? std::size_t(tab - file->line.s) : file->line.l);
+    return problem->empty() ? vcf_parse(&file->line, header, record) : c_nBadContigName;
+}
 
 typedef std::unique_ptr<htsFile, SFileCloser> FilePtr;
 typedef std::unique_ptr<bcf_hdr_t, SHeaderDeleter> HeaderPtr;
@@ -282,7 +301,8 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
     unsigned int depthRecords = 0;
 
     int status = 0;
-    while ((status = bcf_read(file.get(), header.get(), record.get())) == 0) {
+    std::string nameProblem;
+    while ((status = readRecord(file.get(), header.get(), record.get(), &nameProblem)) == 0) {
         const unsigned int number = records + 1;
         const std::string where = "record " + std::to_string(number);
         // htslib adds a chromosome or field missing from the header and reads on.
@@ -344,6 +364,8 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
         }
         records = number;
     }
+    if (status == c_nBadContigName)
+        return fail("record " + std::to_string(records + 1) + " is malformed: " + nameProblem);
     if (status < -1) {
         const BGZF* compressed = file->is_bgzf ? file->fp.bgzf : nullptr;
         return fail("record " + std::to_string(records + 1) + " cannot be read: "
