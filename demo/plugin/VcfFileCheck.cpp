@@ -94,17 +94,74 @@ std::string vcfHeaderText(const std::string& path)
 
 } // namespace
 
-std::string ContigNameProblem(const char* name, std::size_t length)
+namespace {
+
+// The first character of name that fits no name of its kind, or -1.
+int badCharacter(const std::string& name, bool contig)
 {
-    static const char* const c_sAllowed = "!#$%&*+./:;=?@^_|~-";
-    for (std::size_t index = 0; index < length; ++index) {
+    static const char* const c_sContigMarks = "!#$%&*+./:;=?@^_|~-";
+    for (std::size_t index = 0; index < name.size(); ++index) {
         const unsigned char c = static_cast<unsigned char>(name[index]);
-        const bool allowed = std::isalnum(c) || (std::strchr(c_sAllowed, c) && c != '\0'
-                                                 && (index > 0 || (c != '*' && c != '=')));
-        if (!allowed) {
-            const std::string shown = c >= 0x20 && c < 0x7f ? std::string(1, char(c)) : "byte " + std::to_string(c);
-            return "its chromosome name '" + std::string(name, std::min<std::size_t>(length, 40))
-                   + "' holds '" + shown + "', which no contig name may hold";
+        const bool allowed = contig ? std::isalnum(c) || (c != '\0' && std::strchr(c_sContigMarks, c)
+                                                            && (index > 0 || (c != '*' && c != '=')))
+                                    : c > 0x20 && c != 0x7f && !std::strchr(",<>\"=", c);
+        if (!allowed)
+            return c;
+    }
+    return -1;
+}
+
+std::string shownCharacter(int c)
+{
+    return c > 0x20 && c < 0x7f ? "'" + std::string(1, char(c)) + "'" : "byte " + std::to_string(c);
+}
+
+// The names of a field, split at separator; for INFO only the keys (before '=').
+std::vector<std::string> namesOf(const std::string& field, char separator, bool keysOnly)
+{
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= field.size()) {
+        std::size_t end = field.find(separator, start);
+        if (end == std::string::npos)
+            end = field.size();
+        std::string name = field.substr(start, end - start);
+        if (keysOnly)
+            name = name.substr(0, name.find('='));
+        if (name != "." && !name.empty())
+            names.push_back(name);
+        start = end + 1;
+    }
+    return names;
+}
+
+} // namespace
+
+std::string RecordNameProblem(const char* line, std::size_t length)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (start < length && fields.size() < 9) {
+        const char* tab = static_cast<const char*>(std::memchr(line + start, '\t', length - start));
+        const std::size_t end = tab ? std::size_t(tab - line) : length;
+        fields.emplace_back(line + start, end - start);
+        start = end + 1;
+    }
+    struct SKind
+    {
+        std::size_t field;
+        const char* what;
+        char separator;
+    };
+    for (const SKind& kind : {SKind{0, "chromosome name", '\t'}, SKind{6, "filter name", ';'},
+                              SKind{7, "INFO key", ';'}, SKind{8, "FORMAT key", ':'}}) {
+        if (kind.field >= fields.size())
+            break;
+        for (const std::string& name : namesOf(fields[kind.field], kind.separator, kind.field == 7)) {
+            const int c = badCharacter(name, kind.field == 0);
+            if (c >= 0)
+                return std::string("its ") + kind.what + " '" + name.substr(0, 40) + "' holds " + shownCharacter(c)
+                       + ", which no " + kind.what + " may hold";
         }
     }
     return std::string();

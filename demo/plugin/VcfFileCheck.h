@@ -22,12 +22,14 @@ std::string BcfSizeProblem(const std::string& path, qint64 plainSize);
 // line gives; says which number is beyond any the header can have.
 std::string VcfHeaderIndexProblem(const std::string& path);
 
-// htslib adds a chromosome that the header lacks by parsing a header line written
-// around its name, so a name holding ',' or '>' would add header keys of its own (an
-// IDX asking for gigabytes). Says which character of a record's chromosome name no
-// contig name may hold: VCF allows letters, digits and !#$%&*+./:;=?@^_|~-, '*' and
-// '=' not first. Empty for a sound name and for an empty one (an empty line).
-std::string ContigNameProblem(const char* name, std::size_t length);
+// htslib adds a chromosome, filter or FORMAT key that the header lacks by parsing a
+// header line written around its name, so a name holding ',' or '>' would add header
+// keys of its own (an IDX asking for gigabytes). Says which name of a record line
+// (its first length bytes, not 0-terminated) holds a character it may not: a
+// chromosome name letters, digits and !#$%&*+./:;=?@^_|~- ('*' and '=' not first),
+// filter names and INFO and FORMAT keys none of , < > " = and no space. Empty for a
+// sound line and for an empty one.
+std::string RecordNameProblem(const char* line, std::size_t length);
 
 // Why htslib could not read a VCF header: a #CHROM line that names one sample column
 // twice, or a header that never reaches its #CHROM line. Never empty.

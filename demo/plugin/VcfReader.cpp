@@ -35,12 +35,12 @@ struct SRecordDeleter
     void operator()(bcf1_t* record) const { bcf_destroy(record); }
 };
 
-// The status readRecord gives for a chromosome name that htslib must not see.
-const int c_nBadContigName = -100;
+// The status readRecord gives for a record whose names htslib must not see.
+const int c_nBadRecordName = -100;
 
 // The next record, as bcf_read reads it. A text file's line is read here and its
-// chromosome name checked before htslib parses it (see ContigNameProblem); problem
-// then says why and c_nBadContigName is returned.
+// names checked before htslib parses it (see RecordNameProblem); problem then says
+// why and c_nBadRecordName is returned.
 int readRecord(htsFile* file, const bcf_hdr_t* header, bcf1_t* record, std::string* problem)
 {
     if (file->format.format != vcf)
@@ -48,9 +48,8 @@ int readRecord(htsFile* file, const bcf_hdr_t* header, bcf1_t* record, std::stri
     const int status = hts_getline(file, KS_SEP_LINE, &file->line);
     if (status < 0)
         return status;
-    const char* tab = static_cast<const char*>(std::memchr(file->line.s, '\t', file->line.l));
-    *problem = ContigNameProblem(file->line.s, tab ? std::size_t(tab - file->line.s) : file->line.l);
-    return problem->empty() ? vcf_parse(&file->line, header, record) : c_nBadContigName;
+    *problem = RecordNameProblem(file->line.s, file->line.l);
+    return problem->empty() ? vcf_parse(&file->line, header, record) : c_nBadRecordName;
 }
 
 typedef std::unique_ptr<htsFile, SFileCloser> FilePtr;
@@ -364,7 +363,7 @@ bool CVcfReader::read(const std::string& path, const std::string& column, std::s
         }
         records = number;
     }
-    if (status == c_nBadContigName)
+    if (status == c_nBadRecordName)
         return fail("record " + std::to_string(records + 1) + " is malformed: " + nameProblem);
     if (status < -1) {
         const BGZF* compressed = file->is_bgzf ? file->fp.bgzf : nullptr;

@@ -320,10 +320,14 @@ void TestGenotyper::badInputFailsWithOneClearError_data()
     // empty line before it and a quote inside an unquoted value do not hide it.
     const QByteArray hugeIndex("\n##contig=<ID=chr\"14,length=107043718,IDX=\v2000000000>\n");
     vcfRow("header index asking for gigabytes", vcfText(site + '\n', hugeIndex), {"header", "IDX=2000000000"});
-    // htslib writes a header line around a chromosome the header lacks: its name must
-    // not bring keys of its own.
+    // htslib writes a header line around a chromosome, filter or FORMAT key the header
+    // lacks: no name may bring keys of its own.
     vcfRow("chromosome name adding header keys", vcfText("chr9,IDX=2000000000>\t100\t.\tA\tG\t50\tPASS\t.\tGT:DP\t0/1:40\n"),
            {"record 1 is malformed", "chromosome name 'chr9,IDX=2000000000>' holds ','"});
+    vcfRow("filter name adding header keys", vcfText(site.left(site.indexOf("PASS")) + "q10;X,IDX=99999999>\t.\tGT:DP\t0/1:40\n"),
+           {"record 1 is malformed", "filter name 'X,IDX=99999999>' holds ','"});
+    vcfRow("FORMAT key adding header keys", vcfText(site.left(site.indexOf("GT:DP")) + "GT:D=P\t0/1:40\n"),
+           {"record 1 is malformed", "FORMAT key 'D=P' holds '='"});
     // htslib ends the program when asked for a genotype it stored as text.
     vcfRow("genotype stored as text ended the program", vcfText("chr14\t23429005\t.\tC\tT\t50\tPASS\t.\t:GT\t8\n"),
            {"record 1", "genotype (GT)"});
