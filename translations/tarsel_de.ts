@@ -963,5 +963,9 @@
         <source>Did you mean --%1?</source>
         <translation>Meinten Sie --%1?</translation>
     </message>
+    <message>
+        <source>The analysis of sample %1 failed: %2</source>
+        <translation>Die Auswertung der Probe %1 ist fehlgeschlagen: %2</translation>
+    </message>
 </context>
 </TS>

@@ -222,6 +222,11 @@ CHeadlessRun::SOutcome CHeadlessRun::write(const SPlannedReport& report, bool ar
     NLog::SetLogger("", previous);
     outcome.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
     const QStringList logged = keeper->Take();
+    // The plug-in's own reason says more than the base library's "Failed interpretate results".
+    QStringList reasons = logged;
+    reasons.removeAll(QStringLiteral("Failed interpretate results"));
+    if (!analysed && !reasons.isEmpty())
+        error = QObject::tr("The analysis of sample %1 failed: %2").arg(m_session.SampleName(report.sample), reasons.first());
     if (!written && !keeper->Escaped().isEmpty())
         error += QLatin1Char(' ') + escapedHookAdvice(keeper->Escaped(), analysed);
     if (!written) {

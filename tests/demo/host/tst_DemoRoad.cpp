@@ -282,6 +282,10 @@ void TestDemoRoad::batchNamesEveryReportAndKeepsAManifest()
     const SRun result = run({"--project", file, "--all-samples", "--out-dir", folder});
     QCOMPARE(result.exitCode, 3);
     QVERIFY2(result.err.contains(QStringLiteral("cannot be reported")), qPrintable(result.err));
+    // The refusal names the plug-in's reason, not only the base library's words.
+    QVERIFY2(result.err.contains(QStringLiteral("The analysis of sample Lost failed: Genotyper: cannot read the VCF file of "
+                                                "sample 'Lost'")),
+             qPrintable(result.err));
     QCOMPARE(NHostTest::ReadFile(stale), QByteArray("%PDF-earlier"));
 
     QStringList lines = QString::fromUtf8(NHostTest::ReadFile(QDir(folder).filePath(QStringLiteral("manifest.tsv"))))
