@@ -1,6 +1,7 @@
 #include "common/LocalText.h"
 #include "host/core/ProfileManager.h"
 #include "host/core/Settings.h"
+#include "testkit/ProjectBuilder.h"
 #include "tests/support/ExtensionTest.h"
 
 #include <boost/make_shared.hpp>
@@ -83,6 +84,37 @@ private slots:
         extension.SetProject(project);
         QCOMPARE(extension.getProjectPath(), shown);
         QCOMPARE(extension.m_variables.value(QStringLiteral("ProjectPath")), shown);
+    }
+
+    // What a plug-in author reads and writes without the project's own calls.
+    void authorHelpers()
+    {
+        CTestHost host;
+        CTestExtension extension;
+        QVERIFY(extension.selectedSampleDataPath().isEmpty() && extension.selectedSampleName().isEmpty());
+        const auto project = NTarsel::NTestKit::CProjectBuilder()
+                                 .sample(QStringLiteral("S1"), QStringLiteral("/runs/s1.vcf"))
+                                 .sample(QStringLiteral("Проба 2"), QStringLiteral("/runs/проба 2.vcf"))
+                                 .build();
+        project->SetSelectedSample(1);
+        extension.SetProject(project);
+        QCOMPARE(extension.selectedSampleDataPath(), QStringLiteral("/runs/проба 2.vcf"));
+        QCOMPARE(extension.selectedSampleName(), QStringLiteral("Проба 2"));
+        project->SetSelectedSample(7);
+        QVERIFY(extension.selectedSampleDataPath().isEmpty() && extension.selectedSampleName().isEmpty());
+
+        extension.logError(QStringLiteral("Test: no panel"));
+        extension.logProgress(QStringLiteral("Test: 3 regions"));
+        const std::vector<NLog::SLogEntry> entries = host.logger().GetEntries();
+        QVERIFY(entries.size() == 2 && entries[0].level == 1 && entries[1].level == 3);
+        QVERIFY(entries[0].source == "TestPlugin" && entries[1].message == "Test: 3 regions");
+        // Without a translation for the report's language a text stays as it is.
+        QCOMPARE(extension.reportText("Mean depth"), QStringLiteral("Mean depth"));
+
+        const boost::shared_ptr<ReportDataSet> table = NTarsel::NExtension::MakeReportDataSet("Regions", {"Region"});
+        table->push_back({std::string("chr1:5-9")});
+        const DataSets given{table};
+        QVERIFY(given.front()->rowSize() == 1 && std::string(given.front()->name()) == "Regions");
     }
 
     void profileCarriesThePluginsDatabases()

@@ -57,6 +57,11 @@ public:
     using CBaseExtension::updateReport;
     using CBaseExtension::variablesFromProject;
     using CBaseExtension::variablesToProject;
+    using CBaseExtension::logError;
+    using CBaseExtension::logProgress;
+    using CBaseExtension::reportText;
+    using CBaseExtension::selectedSampleDataPath;
+    using CBaseExtension::selectedSampleName;
 
 protected:
     bool interpretateResults() override { return ++interpretations, interpretation ? interpretation() : true; }
