@@ -9,6 +9,7 @@
 #include "host/log/Logger.h"
 #include "host/report/FastReportWidget.h"
 #include "testkit/Lifecycle.h"
+#include "tests/support/HostFiles.h"
 
 #include <QtTest>
 
@@ -161,13 +162,6 @@ class TestLifecycle : public QObject
 {
     Q_OBJECT
 
-    static void writeFile(const QString& path, const char* text)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == qint64(qstrlen(text)));
-    }
-
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
@@ -219,10 +213,11 @@ private slots:
         // English templates that show the data set, and a German one.
         QTemporaryDir data;
         const QString reports = data.filePath(QStringLiteral("reports/%1/faulty/%2/report.html"));
-        writeFile(reports.arg("en", "Standard"), "<p>{{ PatientFIO }}</p>{% dataset \"Findings\" %}");
-        writeFile(reports.arg("en", "Brief"), "<p>{{ SampleName }}</p>");
-        writeFile(reports.arg("de", "Befund"),
-                  fault == FaultBrokenGermanTemplate ? "{% if %}" : "<p>Befund</p>{% dataset \"Findings\" %}");
+        QVERIFY(NHostTest::WriteFile(reports.arg("en", "Standard"), "<p>{{ PatientFIO }}</p>{% dataset \"Findings\" %}")
+                && NHostTest::WriteFile(reports.arg("en", "Brief"), "<p>{{ SampleName }}</p>")
+                && NHostTest::WriteFile(reports.arg("de", "Befund"), fault == FaultBrokenGermanTemplate
+                                                                         ? "{% if %}"
+                                                                         : "<p>Befund</p>{% dataset \"Findings\" %}"));
         SLifecycleOptions options;
         if (fault == FaultNoTemplates)
             options.templates.clear();
