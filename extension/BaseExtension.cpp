@@ -102,7 +102,7 @@ QTranslator* translationFile(const QString& base, const QLocale& locale)
 namespace {
 
 // Runs an operation that the user triggers: what it throws is logged, and the
-// operation returns normally.
+// operation returns normally. IsEscapedExceptionEntry knows these texts.
 template <class Operation>
 void runGuarded(Operation operation)
 {

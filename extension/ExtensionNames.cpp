@@ -42,6 +42,12 @@ QString LibraryTranslationBase()
     return QStringLiteral("tarsel");
 }
 
+bool IsEscapedExceptionEntry(const std::string& message, int level, const std::string& source)
+{
+    // The texts runGuarded in BaseExtension.cpp writes.
+    return level == 1 && source == "BaseExtension" && (message.compare(0, 7, "Error: ") == 0 || message == "Unknown error");
+}
+
 QString AnalysisActionName(const QString& pluginName)
 {
     return pluginName + QStringLiteral("AnalysisAction");

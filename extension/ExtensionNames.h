@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <string>
+
 namespace NTarsel {
 namespace NExtension {
 
@@ -34,6 +36,11 @@ TARSEL_EXTENSION_EXPORT QString TranslationFileName(const QString& base, const Q
 
 /// The base name of the library's own translations: "tarsel".
 TARSEL_EXTENSION_EXPORT QString LibraryTranslationBase();
+
+/// Whether a log entry is the base library's report of an exception that escaped one
+/// of the plug-in's hooks: level 1, source "BaseExtension", the text "Error: <what>"
+/// or "Unknown error". Hosts and tests tell such a failure from a refusal by it.
+TARSEL_EXTENSION_EXPORT bool IsEscapedExceptionEntry(const std::string& message, int level, const std::string& source);
 
 /// The object name of the plug-in's Analysis action: "<plug-in name>AnalysisAction".
 TARSEL_EXTENSION_EXPORT QString AnalysisActionName(const QString& pluginName);

@@ -84,9 +84,8 @@ bool exceptionLoggedSince(const CFakeHost& host, std::size_t mark)
 {
     const std::vector<NLog::SLogEntry> entries = host.logger().GetEntries();
     for (std::size_t index = mark; index < entries.size(); ++index) {
-        const NLog::SLogEntry& entry = entries[index];
-        if (entry.level == 1 && entry.source == "BaseExtension"
-            && (entry.message.compare(0, 7, "Error: ") == 0 || entry.message == "Unknown error"))
+        if (NTarsel::NExtension::IsEscapedExceptionEntry(entries[index].message, entries[index].level,
+                                                         entries[index].source))
             return true;
     }
     return false;

@@ -4,6 +4,7 @@
 #include "common/OutputFile.h"
 #include "common/SaveFile.h"
 #include "demo/host/DemoSession.h"
+#include "extension/ExtensionNames.h"
 #include "extension/Variables.h"
 #include "host/dna/Project.h"
 #include "host/dna/Sample.h"
@@ -43,9 +44,7 @@ public:
             m_pNext->Log(message, level, 0, source, line);
         if (level == 1)
             m_errors << NCommon::FromLocal(message);
-        // The base library's words for an exception that escaped one of the plug-in's hooks.
-        if (level == 1 && source == "BaseExtension" && m_sEscaped.isEmpty()
-            && (message.compare(0, 7, "Error: ") == 0 || message == "Unknown error"))
+        if (m_sEscaped.isEmpty() && NTarsel::NExtension::IsEscapedExceptionEntry(message, level, source))
             m_sEscaped = NCommon::FromLocal(message);
     }
 
