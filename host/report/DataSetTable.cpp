@@ -4,11 +4,11 @@
 #include "host/report/DataSet.h"
 #include "host/report/ReportLog.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QBrush>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextTable>
 
 #include <boost/core/demangle.hpp>
@@ -24,10 +24,6 @@ namespace {
 const unsigned int c_nMaxExtraColumns = 64;
 // Unknown cell types are logged one by one up to this many per table.
 const int c_nMaxTypeLogs = 10;
-// Layout units.
-// How often the progress of a long table is told.
-const int c_nProgressRows = 256;
-const qreal c_dPadding = 3;
 
 bool isNumeric(const boost::any& cell)
 {
@@ -92,6 +88,27 @@ CDataSetTable::SCellStyles CDataSetTable::SCellStyles::FromStyleSheet(const QStr
     read(0, &styles.header, &styles.headerBackground);
     read(1, &styles.body, &styles.bodyBackground);
     return styles;
+}
+
+CTableBlock::SStyle CDataSetTable::SCellStyles::Style(const QTextCharFormat& base) const
+{
+    QTextCharFormat body = plain(base);
+    body.merge(this->body);
+    QTextCharFormat head = plain(base);
+    head.setFontWeight(QFont::Bold);
+    head.merge(header);
+    auto colour = [](const QTextCharFormat& format) {
+        return format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color() : QColor(Qt::black);
+    };
+    CTableBlock::SStyle style;
+    style.headerFont = head.font();
+    style.bodyFont = body.font();
+    style.headerText = colour(head);
+    style.bodyText = colour(body);
+    style.headerBackground =
+        headerBackground.style() == Qt::NoBrush ? QBrush(QColor(0xe8, 0xe8, 0xe8)) : headerBackground;
+    style.bodyBackground = bodyBackground;
+    return style;
 }
 
 CDataSetTable::CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, const QMap<QString, QColor>& colors,
@@ -179,121 +196,24 @@ QString CDataSetTable::Problem() const
     return m_sProblem;
 }
 
-QTextTable* CDataSetTable::Insert(QTextCursor* cursor, const QTextCharFormat& base, const SCellStyles& styles,
-                                  int* rowsDone, const std::function<void(int)>& progress) const
+std::unique_ptr<CTableBlock> CDataSetTable::LayOut(const CTableBlock::SStyle& style, qreal width,
+                                                   QPaintDevice* device) const
 {
-    QTextCharFormat textFormat = plain(base);
-    textFormat.merge(styles.body);
-    QTextCharFormat headerFormat = plain(base);
-    headerFormat.setFontWeight(QFont::Bold);
-    headerFormat.merge(styles.header);
-    QTextBlockFormat right;
-    right.setAlignment(Qt::AlignRight);
-    QTextTableCellFormat headerCell;
-    headerCell.setBackground(styles.headerBackground.style() == Qt::NoBrush ? QBrush(QColor(0xe8, 0xe8, 0xe8))
-                                                                             : styles.headerBackground);
-    QTextTableCellFormat bodyCell;
-    if (styles.bodyBackground.style() != Qt::NoBrush)
-        bodyCell.setBackground(styles.bodyBackground);
-
-    QTextTableFormat format;
-    format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    format.setBorder(0);
-    format.setCellSpacing(0);
-    format.setCellPadding(c_dPadding);
-    format.setHeaderRowCount(1);
-
-    const int columns = qMax(1, m_columns.size());
-    cursor->setCharFormat(textFormat);
-    QTextTable* table = cursor->insertTable(int(m_rows.size()) + 1, columns, format);
-    // Cells are reached by row and column: inside an edit block the cursor cannot
-    // move from cell to cell by itself.
-    for (int column = 0; column < columns; ++column) {
-        QTextTableCell cell = table->cellAt(0, column);
-        cell.setFormat(headerCell);
-        cursor->setPosition(cell.firstPosition());
-        cursor->insertText(m_columns.value(column), headerFormat);
-    }
-    for (int row = 0; row < int(m_rows.size()); ++row) {
-        const std::vector<SCell>& cells = m_rows[size_t(row)];
-        for (int column = 0; column < int(cells.size()); ++column) {
-            const SCell& cell = cells[size_t(column)];
-            QTextTableCell tableCell = table->cellAt(row + 1, column);
-            if (bodyCell.hasProperty(QTextFormat::BackgroundBrush))
-                tableCell.setFormat(bodyCell);
-            cursor->setPosition(tableCell.firstPosition());
-            if (cell.numeric)
-                cursor->mergeBlockFormat(right);
-            cursor->insertText(cell.text, textFormat);
-            if (cell.keyed || column == m_nColorColumn) {
-                const auto colour = m_colors.constFind(cell.keyed ? cell.colorKey : cell.text);
-                if (colour != m_colors.cend()) {
-                    QTextTableCellFormat coloured;
-                    coloured.setBackground(*colour);
-                    tableCell.setFormat(coloured);
-                }
-            }
+    std::vector<std::vector<CTableBlock::SCellInput> > rows;
+    rows.reserve(m_rows.size());
+    for (const std::vector<SCell>& cells : m_rows) {
+        std::vector<CTableBlock::SCellInput> row;
+        row.reserve(cells.size());
+        for (size_t column = 0; column < cells.size(); ++column) {
+            const SCell& cell = cells[column];
+            CTableBlock::SCellInput input{cell.text, cell.numeric, QColor()};
+            if (cell.keyed || int(column) == m_nColorColumn)
+                input.background = m_colors.value(cell.keyed ? cell.colorKey : cell.text);
+            row.push_back(std::move(input));
         }
-        ++*rowsDone;
-        if (progress && *rowsDone % c_nProgressRows == 0)
-            progress(*rowsDone);
+        rows.push_back(std::move(row));
     }
-    cursor->setPosition(table->lastPosition() + 1);
-    return table;
-}
-
-void CDataSetTable::Decorate(QTextTable* table, qreal pageHeight, std::vector<SPageDecoration>* pages)
-{
-    QAbstractTextDocumentLayout* layout = table->document()->documentLayout();
-    const int rows = table->rows();
-    const int columns = table->columns();
-    auto firstBlock = [&](int row, int column) {
-        return layout->blockBoundingRect(table->cellAt(row, column).firstCursorPosition().block());
-    };
-    auto rowBottom = [&](int row) {
-        qreal bottom = 0;
-        for (int column = 0; column < columns; ++column)
-            bottom = qMax(bottom,
-                          layout->blockBoundingRect(table->cellAt(row, column).lastCursorPosition().block()).bottom());
-        return bottom + c_dPadding;
-    };
-    auto pageOf = [&](qreal y) { return qBound(0, int(y / pageHeight), int(pages->size()) - 1); };
-
-    std::vector<qreal> edges;
-    for (int column = 0; column < columns; ++column)
-        edges.push_back(firstBlock(0, column).left() - c_dPadding);
-    edges.push_back(firstBlock(0, columns - 1).right() + c_dPadding);
-    std::vector<qreal> tops(static_cast<size_t>(rows));
-    for (int row = 0; row < rows; ++row)
-        tops[size_t(row)] = firstBlock(row, 0).top() - c_dPadding;
-    const qreal headerHeight = rowBottom(0) - tops[0];
-
-    // One run of rows per page; a run that continues the table starts with the
-    // header row the layout repeats above it.
-    for (int first = 0; first < rows;) {
-        const int page = pageOf(tops[size_t(first)]);
-        int last = first;
-        while (last + 1 < rows && pageOf(tops[size_t(last + 1)]) == page)
-            ++last;
-        SPageDecoration& decoration = (*pages)[size_t(page)];
-        const qreal top = first > 0 ? tops[size_t(first)] - headerHeight : tops[0];
-        const qreal bottom = rowBottom(last);
-        decoration.lines.emplace_back(edges.front(), top, edges.back(), top);
-        for (int row = first; row <= last; ++row)
-            decoration.lines.emplace_back(edges.front(), tops[size_t(row)], edges.back(), tops[size_t(row)]);
-        decoration.lines.emplace_back(edges.front(), bottom, edges.back(), bottom);
-        for (const qreal x : edges)
-            decoration.lines.emplace_back(x, top, x, bottom);
-        const qreal pageBottom = (page + 1) * pageHeight;
-        if (last + 1 < rows && bottom < pageBottom)
-            decoration.covers.emplace_back(QPointF(edges.front(), bottom), QPointF(edges.back(), pageBottom));
-        first = last + 1;
-    }
-}
-
-QColor CDataSetTable::GridColor()
-{
-    return QColor(0x80, 0x80, 0x80);
+    return std::unique_ptr<CTableBlock>(new CTableBlock(m_columns, rows, style, width, device));
 }
 
 void CDataSetTable::InsertMissing(QTextCursor* cursor, const QTextCharFormat& base, const SDataSetTag& tag)

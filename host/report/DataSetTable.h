@@ -1,22 +1,21 @@
 #pragma once
 
 #include "host/report/DataSetTag.h"
+#include "host/report/TableBlock.h"
 
 #include <QBrush>
 #include <QColor>
-#include <QLineF>
 #include <QLocale>
 #include <QMap>
-#include <QRectF>
 #include <QString>
 #include <QTextCharFormat>
 
-#include <functional>
+#include <memory>
 #include <vector>
 
 class QFont;
+class QPaintDevice;
 class QTextCursor;
-class QTextTable;
 
 namespace NFastReport {
 
@@ -36,6 +35,7 @@ public:
     // background of a header cell (th) and of a body cell (td). Read from a small
     // table that the rich-text importer styles with the sheet, so that the data-set
     // tables, which are not made from HTML, look like the template's own.
+    // Style gives the look of a table in text of the format base.
     struct SCellStyles
     {
         QTextCharFormat header;
@@ -44,6 +44,7 @@ public:
         QBrush bodyBackground;
 
         static SCellStyles FromStyleSheet(const QString& styleSheet, const QFont& font);
+        CTableBlock::SStyle Style(const QTextCharFormat& base) const;
     };
 
     CDataSetTable(const IDataSet& dataSet, const SDataSetTag& tag, const QMap<QString, QColor>& colors,
@@ -53,30 +54,9 @@ public:
     // when it can.
     QString Problem() const;
 
-    // Inserts the table at cursor through the document's table API: a header row
-    // (repeated on every page), one row per data-set row, 100% wide, a thin grid
-    // (drawn by Decorate), numbers right-aligned. base is the character format of
-    // the surrounding text; styles dress it further. rowsDone counts the rows as
-    // they go in; progress, when given, hears the count every few hundred rows.
-    // Returns the table, which belongs to the cursor's document.
-    QTextTable* Insert(QTextCursor* cursor, const QTextCharFormat& base, const SCellStyles& styles, int* rowsDone,
-                       const std::function<void(int)>& progress) const;
-
-    // What a page shows of the data-set tables besides the rich-text layout's own
-    // drawing: the grid lines, and white covers over the stretch the layout leaves
-    // below the last row before a page break (it draws that row's cells on down
-    // the page). Document coordinates.
-    struct SPageDecoration
-    {
-        std::vector<QLineF> lines;
-        std::vector<QRectF> covers;
-    };
-    // Adds the decoration of a table inserted by Insert to pages, once its document
-    // is laid out in pages of pageHeight. The layout draws no borders for these
-    // tables: one line per row and column edge is far cheaper to draw, in a PDF
-    // above all, than four edges per cell.
-    static void Decorate(QTextTable* table, qreal pageHeight, std::vector<SPageDecoration>* pages);
-    static QColor GridColor();
+    // The table as a block of the report, laid out at width in style: a header row
+    // (repeated on every page), one row per data-set row, numbers right-aligned.
+    std::unique_ptr<CTableBlock> LayOut(const CTableBlock::SStyle& style, qreal width, QPaintDevice* device) const;
 
     // Inserts the visible note for a tag whose data set is not there and logs it.
     static void InsertMissing(QTextCursor* cursor, const QTextCharFormat& base, const SDataSetTag& tag);

@@ -148,9 +148,16 @@ private:
     const bool m_bWasSet;
 };
 
-bool inSameFrame(const QTextBlock& block, const QTextCursor& cursor)
+// The block property that marks the paragraph where a data-set table stands; its
+// value is the table's number.
+const int c_nMarkerProperty = QTextFormat::UserProperty + 1;
+
+// The format of the text at a placeholder with what the document gives by default.
+QTextCharFormat resolved(const QTextCharFormat& format, const QTextDocument& document)
 {
-    return block.isValid() && QTextCursor(block).currentFrame() == cursor.currentFrame();
+    QTextCharFormat result = format;
+    result.setFont(format.font().resolve(document.defaultFont()));
+    return result;
 }
 
 } // namespace
@@ -241,16 +248,17 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
     document->documentLayout()->setPaintDevice(&report->m_layoutDevice);
     document->setPageSize(QSizeF(0, 0));
     document->setHtml(html);
+    // The page's top and bottom margins are the page model's; the document is one strip.
     QTextFrameFormat margins = document->rootFrame()->frameFormat();
     margins.setLeftMargin(c_dSideMargin);
     margins.setRightMargin(c_dSideMargin);
-    margins.setTopMargin(c_dTopMargin);
-    margins.setBottomMargin(c_dBottomMargin);
+    margins.setTopMargin(0);
+    margins.setBottomMargin(0);
     document->rootFrame()->setFrameFormat(margins);
 
     const std::vector<SPlaceholder> found = placeholders(*document);
-    int rowsDone = 0;
-    std::vector<QTextTable*> tables;
+    std::vector<std::unique_ptr<CDataSetTable> > tables;
+    std::vector<CTableBlock::SStyle> styles;
     QTextCursor cursor(document);
     cursor.beginEditBlock();
     // From the last to the first, so that the positions of the earlier ones stay valid.
@@ -271,25 +279,39 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
                 report->m_missingDataSets.move(report->m_missingDataSets.indexOf(it->tag.dataSet), 0);
             continue;
         }
-        // A table splits the paragraph it is put in. Where the placeholder was the
-        // whole paragraph, the empty halves are merged away so that the table sits
-        // between its neighbours as if the template had held it.
-        const bool alone = cursor.block().length() == 1;
-        if (alone && inSameFrame(cursor.block().previous(), cursor))
-            cursor.deletePreviousChar();
-        const CDataSetTable table(*dataSet->second, it->tag, input.colors, input.locale);
-        if (!table.Problem().isEmpty()) {
-            *error = SReportError{input.reportPath, 0, table.Problem()};
+        std::unique_ptr<CDataSetTable> table(new CDataSetTable(*dataSet->second, it->tag, input.colors, input.locale));
+        if (!table->Problem().isEmpty()) {
+            *error = SReportError{input.reportPath, 0, table->Problem()};
             return nullptr;
         }
-        for (int i = 0; i < count; ++i)
-            tables.push_back(table.Insert(&cursor, it->format, cellStyles, &rowsDone, progress));
-        const QTextBlock rest = cursor.block();
-        if (alone && rest.length() == 1 && inSameFrame(rest.next(), cursor)) {
-            cursor.setBlockFormat(rest.next().blockFormat());
-            cursor.setBlockCharFormat(rest.next().charFormat());
-            cursor.deleteChar();
+        // Each table stands in an empty paragraph of no height, its marker. Where the
+        // placeholder was the whole paragraph, that paragraph becomes the marker, so
+        // that the table sits between its neighbours as if the template had held it;
+        // elsewhere the paragraph is split around the marker.
+        if (cursor.block().length() > 1) {
+            const bool atStart = cursor.atBlockStart();
+            const bool atEnd = cursor.atBlockEnd();
+            if (!atStart)
+                cursor.insertBlock();
+            if (!atEnd) {
+                cursor.insertBlock();
+                cursor.movePosition(QTextCursor::PreviousBlock);
+            }
         }
+        QTextBlockFormat marker;
+        marker.setTopMargin(0);
+        marker.setBottomMargin(0);
+        marker.setLineHeight(0, QTextBlockFormat::FixedHeight);
+        for (int i = 0; i < count; ++i) {
+            if (i > 0)
+                cursor.insertBlock();
+            marker.setProperty(c_nMarkerProperty, int(tables.size()) + i);
+            cursor.setBlockFormat(marker);
+        }
+        for (int i = 1; i < count; ++i)
+            tables.emplace_back(new CDataSetTable(*table));
+        styles.insert(styles.end(), size_t(count), cellStyles.Style(resolved(it->format, *document)));
+        tables.push_back(std::move(table));
     }
     // A ligature ("fi" drawn as one glyph) reaches the PDF's text layer as that one
     // character, so that a search for "file" would not find it. Qt shapes Latin text
@@ -301,15 +323,123 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
     cursor.select(QTextCursor::Document);
     cursor.mergeCharFormat(spaced);
     cursor.endEditBlock();
-    if (progress)
-        progress(rowsDone);
-    WarnAboutUnreadableCharacters(document->toPlainText(), document->defaultFont());
-    document->setPageSize(c_pageSize);
-    report->m_nPageCount = qMax(1, document->pageCount());
-    report->m_decorations.resize(size_t(report->m_nPageCount));
-    for (QTextTable* table : tables)
-        CDataSetTable::Decorate(table, c_pageSize.height(), &report->m_decorations);
+    for (CTableBlock::SStyle& style : styles) {
+        style.headerFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.0 / 64);
+        style.bodyFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.0 / 64);
+    }
+    // The markers were found from the last to the first.
+    const int markers = int(tables.size());
+    std::reverse(tables.begin(), tables.end());
+    std::reverse(styles.begin(), styles.end());
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().hasProperty(c_nMarkerProperty)) {
+            QTextCursor renumber(block);
+            QTextBlockFormat format = block.blockFormat();
+            format.setProperty(c_nMarkerProperty, markers - 1 - format.intProperty(c_nMarkerProperty));
+            renumber.setBlockFormat(format);
+        }
+    }
+    report->layOutPages(styles, &tables, progress);
+    WarnAboutUnreadableCharacters(report->PlainText(), document->defaultFont());
     return report;
+}
+
+void CReport::layOutPages(const std::vector<CTableBlock::SStyle>& styles,
+                          std::vector<std::unique_ptr<CDataSetTable> >* tables, const std::function<void(int)>& progress)
+{
+    CReportDocument* document = m_pDocument.get();
+    QAbstractTextDocumentLayout* layout = document->documentLayout();
+    document->setTextWidth(c_pageSize.width());
+    m_tables.resize(tables->size());
+    int rowsDone = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (!block.blockFormat().hasProperty(c_nMarkerProperty))
+            continue;
+        const size_t index = size_t(block.blockFormat().intProperty(c_nMarkerProperty));
+        const QTextLine line = block.layout()->lineAt(0);
+        STable& table = m_tables[index];
+        table.position = block.position();
+        table.inFlow = QTextCursor(block).currentFrame() == document->rootFrame();
+        table.block = (*tables)[index]->LayOut(styles[index], line.isValid() ? line.width() : 0, &m_layoutDevice);
+        rowsDone += table.block->RowCount() - 1;
+        (*tables)[index].reset();
+        if (progress)
+            progress(rowsDone);
+        // A table inside a frame of the template (a cell of its own table) is not
+        // broken across pages: its marker keeps the table's height in the frame.
+        if (!table.inFlow) {
+            QTextBlockFormat format = block.blockFormat();
+            format.setLineHeight(table.block->Height(), QTextBlockFormat::FixedHeight);
+            QTextCursor(block).setBlockFormat(format);
+        }
+    }
+
+    CPageModel::SFlow flow;
+    std::vector<CPageModel::STablePlace> places;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QRectF box = layout->blockBoundingRect(block);
+        const QTextBlockFormat format = block.blockFormat();
+        if (format.hasProperty(c_nMarkerProperty)) {
+            STable& table = m_tables[size_t(format.intProperty(c_nMarkerProperty))];
+            const QTextLine line = block.layout()->lineAt(0);
+            // The marker's line of no height may sit above the block's top; the table starts at the top.
+            table.at = QPointF(box.left() + (line.isValid() ? line.x() : 0), box.top());
+            if (table.inFlow) {
+                // Where the paragraph before the table follows a frame (and the empty
+                // paragraph that ends it), the table follows
+                // that paragraph at once, without its bottom margin, as it did when the
+                // rich-text layout placed the tables.
+                const QTextBlock previous = block.previous();
+                qreal margin = 0;
+                const QTextBlock beforeFrame = previous.previous().previous();
+                if (previous.isValid() && beforeFrame.isValid() && previous.previous().length() == 1
+                    && QTextCursor(previous).currentFrame() == document->rootFrame()
+                    && QTextCursor(beforeFrame).currentFrame() != document->rootFrame()
+                    && !previous.blockFormat().hasProperty(c_nMarkerProperty))
+                    margin = qMin(previous.blockFormat().bottomMargin(), box.top() - layout->blockBoundingRect(previous).bottom());
+                places.push_back(CPageModel::STablePlace{table.at.y() - qMax(qreal(0), margin), table.at.x(), table.block.get(),
+                                                           table.at.y()});
+                continue;
+            }
+        }
+        if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            flow.pageBreaks.push_back(box.top());
+        if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter)
+            flow.pageBreaks.push_back(box.bottom());
+        const QTextLayout* text = block.layout();
+        for (int index = 0; index < text->lineCount(); ++index) {
+            const QTextLine line = text->lineAt(index);
+            qreal bottom = box.top() + line.y() + line.height();
+            // The next line of a paragraph may start before this one ends: it ends there.
+            if (index + 1 < text->lineCount()) {
+                const qreal next = box.top() + text->lineAt(index + 1).y();
+                m_dLineOverlap = qMax(m_dLineOverlap, bottom - next);
+                bottom = qMin(bottom, next);
+            }
+            flow.lines.emplace_back(box.top() + line.y(), bottom);
+            if (line.height() > 0)
+                m_dLineInset = qMin(m_dLineInset, line.height() / 2);
+        }
+        flow.end = qMax(flow.end, box.bottom());
+    }
+    const QList<QTextFrame*> children = document->rootFrame()->childFrames();
+    std::vector<QTextFrame*> frames(children.cbegin(), children.cend());
+    while (!frames.empty()) {
+        QTextFrame* frame = frames.back();
+        frames.pop_back();
+        const QRectF box = layout->frameBoundingRect(frame);
+        flow.frameTops.push_back(box.top());
+        flow.end = qMax(flow.end, box.bottom());
+        if (frame->frameFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            flow.pageBreaks.push_back(box.top());
+        if (frame->frameFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter)
+            flow.pageBreaks.push_back(box.bottom());
+        for (QTextFrame* child : frame->childFrames())
+            frames.push_back(child);
+    }
+    m_pPages.reset(new CPageModel(std::move(flow), places, c_dTopMargin, c_pageSize.height() - c_dBottomMargin));
+    m_nPageCount = int(m_pPages->Pages().size());
+
 }
 
 int CReport::PageCount() const
@@ -336,22 +466,85 @@ void CReport::RenderPage(int page, QPainter* painter, const QRectF& target) cons
     // Only what the painter can show is drawn: a preview repaints a strip at a time.
     const QRectF visible = painter->clipBoundingRect() & paper;
 
-    painter->save();
-    const qreal offset = page * paper.height();
-    painter->translate(0, -offset);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = visible.translated(0, offset);
-    context.palette.setColor(QPalette::Text, Qt::black);
-    m_pDocument->documentLayout()->draw(painter, context);
-    const CDataSetTable::SPageDecoration& decoration = m_decorations[size_t(page)];
-    for (const QRectF& cover : decoration.covers)
-        painter->fillRect(cover, Qt::white);
-    painter->setPen(QPen(CDataSetTable::GridColor(), 0.6, Qt::SolidLine, Qt::SquareCap));
-    painter->drawLines(decoration.lines.data(), int(decoration.lines.size()));
-    painter->restore();
+    for (const CPageModel::SPiece& piece : m_pPages->Pages()[size_t(page)]) {
+        if (piece.table)
+            drawTable(painter, *piece.table, piece.x, piece.slices);
+        else if (piece.y < visible.bottom() && piece.y + piece.to - piece.from > visible.top())
+            drawText(painter, piece.from, piece.to, piece.y);
+    }
 
     drawFooter(painter, page);
     painter->restore();
+}
+
+void CReport::drawText(QPainter* painter, qreal from, qreal to, qreal y) const
+{
+    painter->save();
+    painter->setClipRect(QRectF(0, y, c_pageSize.width(), to - from), Qt::IntersectClip);
+    painter->translate(0, y - from);
+    // Only the lines wholly inside: a line that touches the cut belongs to the other side.
+    // The last line before from may reach into the piece (by up to m_dLineOverlap),
+    // and the painter draws any line that meets the clip: the clip starts half a
+    // line below from, where no line of the piece has ended yet.
+    const qreal inset = qMin(qMax(m_dLineInset, m_dLineOverlap + 1.0 / 64), (to - from) / 2);
+    qreal top = from + inset;
+    // The text layout draws the last line above the clip as well (for its
+    // descenders): in a PDF that line's text would be there twice. A paragraph that
+    // runs on from the page before is drawn here line by line, the rest below it.
+    QAbstractTextDocumentLayout* layout = m_pDocument->documentLayout();
+    for (QTextBlock block = m_pDocument->begin(); block.isValid(); block = block.next()) {
+        const QRectF box = layout->blockBoundingRect(block);
+        if (box.top() > from)
+            break;
+        if (box.bottom() <= from + inset || QTextCursor(block).currentFrame() != m_pDocument->rootFrame())
+            continue;
+        const QTextLayout* text = block.layout();
+        // A line draws itself relative to its layout's place, which the box gives.
+        const QPointF origin = box.topLeft();
+        painter->setPen(Qt::black);
+        for (int index = 0; index < text->lineCount(); ++index) {
+            const QTextLine line = text->lineAt(index);
+            const qreal lineTop = box.top() + line.y();
+            if (lineTop >= from - 1.0 / 64 && lineTop < to - 1.0 / 64)
+                line.draw(painter, origin);
+        }
+        top = qMax(top, box.bottom() + 1.0 / 64);
+    }
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(0, top, c_pageSize.width(), qMax(qreal(0), to - top - 1.0 / 64));
+    context.palette.setColor(QPalette::Text, Qt::black);
+    if (context.clip.height() > 0)
+        layout->draw(painter, context);
+    // The tables inside the template's own frames, unbroken.
+    for (const STable& table : m_tables) {
+        if (table.inFlow || table.at.y() < from || table.at.y() >= to)
+            continue;
+        std::vector<CPageModel::SSlice> slices;
+        qreal top = table.at.y();
+        for (int row = 0; row < table.block->RowCount(); ++row) {
+            slices.push_back(CPageModel::SSlice{row, 0, float(table.block->RowHeight(row)), float(top)});
+            top += table.block->RowHeight(row);
+        }
+        drawTable(painter, *table.block, table.at.x(), slices);
+    }
+    painter->restore();
+}
+
+void CReport::drawTable(QPainter* painter, const CTableBlock& table, qreal x,
+                        const std::vector<CPageModel::SSlice>& slices)
+{
+    if (slices.empty())
+        return;
+    std::vector<qreal> tops;
+    tops.reserve(slices.size());
+    // Only the rows the painter can show: a preview repaints a strip at a time.
+    const QRectF visible = painter->clipBoundingRect();
+    for (const CPageModel::SSlice& slice : slices) {
+        tops.push_back(slice.y);
+        if (visible.isEmpty() || (slice.y < visible.bottom() && slice.y + slice.to - slice.from > visible.top()))
+            table.PaintRow(painter, slice.row, slice.from, slice.to, QPointF(x, slice.y));
+    }
+    table.PaintGrid(painter, x, tops, slices.back().y + slices.back().to - slices.back().from);
 }
 
 void CReport::drawFooter(QPainter* painter, int page) const
@@ -388,7 +581,13 @@ QStringList CReport::MissingDataSets() const
 
 QString CReport::PlainText() const
 {
-    return m_pDocument->toPlainText();
+    QString text = m_pDocument->toPlainText();
+    // Each table's text where its marker stands, the last first.
+    for (auto it = m_tables.crbegin(); it != m_tables.crend(); ++it) {
+        if (it->block)
+            text.insert(it->position, it->block->PlainText());
+    }
+    return text;
 }
 
 QString CReport::Title() const

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "host/report/DataSetTable.h"
+#include "host/report/PageModel.h"
 #include "host/report/ReportError.h"
 
 #include <QColor>
 #include <QImage>
 #include <QLocale>
 #include <QMap>
+#include <QPointF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -85,6 +87,12 @@ private:
     CReport();
     void paintPages(QPagedPaintDevice* device, QPainter* painter, int first, int last) const;
     void drawFooter(QPainter* painter, int page) const;
+    void drawText(QPainter* painter, qreal from, qreal to, qreal y) const;
+    static void drawTable(QPainter* painter, const CTableBlock& table, qreal x,
+                          const std::vector<CPageModel::SSlice>& slices);
+    // Lays the tables out where the document holds their markers and cuts pages.
+    void layOutPages(const std::vector<CTableBlock::SStyle>& styles, std::vector<std::unique_ptr<CDataSetTable> >* tables,
+                     const std::function<void(int)>& progress);
 
     QImage m_layoutDevice;
     std::unique_ptr<CReportDocument> m_pDocument;
@@ -92,8 +100,21 @@ private:
     QString m_sDate;
     int m_nPageCount = 0;
     QStringList m_missingDataSets;
-    // Per page, the grid and covers of the data-set tables (see CDataSetTable::Decorate).
-    std::vector<CDataSetTable::SPageDecoration> m_decorations;
+    // The data-set tables and where they stand in the document, whose flowing text is
+    // laid out as one strip without pages; the pages cut from it.
+    struct STable
+    {
+        std::unique_ptr<CTableBlock> block;
+        int position;
+        bool inFlow;
+        QPointF at;
+    };
+    std::vector<STable> m_tables;
+    std::unique_ptr<CPageModel> m_pPages;
+    // How far a line of the strip reaches into the next one at most.
+    qreal m_dLineOverlap = 0;
+    // Half the height of the lowest line of the strip.
+    qreal m_dLineInset = 1.0e6;
 };
 
 } // namespace NFastReport
