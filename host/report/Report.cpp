@@ -305,7 +305,8 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
         for (int i = 0; i < count; ++i) {
             if (i > 0)
                 cursor.insertBlock();
-            marker.setProperty(c_nMarkerProperty, int(tables.size()) + i);
+            // Numbered backwards, as the placeholders are found: renumbered below.
+            marker.setProperty(c_nMarkerProperty, int(tables.size()) + count - 1 - i);
             cursor.setBlockFormat(marker);
         }
         for (int i = 1; i < count; ++i)
