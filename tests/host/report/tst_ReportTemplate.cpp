@@ -40,9 +40,12 @@ private slots:
         QCOMPARE(render(&widget, "<p>[{{ colors.Pathogenic }}] [{{ colors.colors }}] [{{ datasets.Genes }}]"
                                  " [{% if datasets.Missing %}yes{% else %}no{% endif %}]</p>\n"
                                  "{% for part in parts|make_list %}<p>Round {{ part }}</p>{% dataset \"Genes\" %}{% endfor %}\n"
-                                 "{% include \"parts/summary.html\" %}{% dataset \"Nope\" %}<p>after</p>"), QString());
+                                 "{% include \"parts/summary.html\" %}{% dataset \"Nope\" %}<p>after</p>"
+                                 "<table><tr><td>cell {% dataset \"Totals\" %}</td></tr></table>"
+                                 "<p>in {% dataset \"Genes\" %}{% dataset \"Genes\" %} text</p>"), QString());
         QCOMPARE(widget.ReportText().simplified(), QStringLiteral("[#f4b6b6] [#0000ff] [1] [no] Round 1 Gene BRCA1 Round 2 Gene BRCA1 "
-                                                                  "Summary Total 42 No data set 'Nope' after"));
+                                                                  "Summary Total 42 No data set 'Nope' after cell Total 42 "
+                                                                  "in Gene BRCA1 Gene BRCA1 text"));
         // Only the missing data set is logged.
         QCOMPARE(m_pLogger->GetMessages(), std::vector<std::string>{"The report asks for data set \"Nope\", which is not there"});
     }
