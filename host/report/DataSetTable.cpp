@@ -197,7 +197,8 @@ QString CDataSetTable::Problem() const
 }
 
 std::unique_ptr<CTableBlock> CDataSetTable::LayOut(const CTableBlock::SStyle& style, qreal width,
-                                                   QPaintDevice* device) const
+                                                   QPaintDevice* device,
+                                                   const std::function<void(int)>& progress) const
 {
     std::vector<std::vector<CTableBlock::SCellInput> > rows;
     rows.reserve(m_rows.size());
@@ -213,7 +214,7 @@ std::unique_ptr<CTableBlock> CDataSetTable::LayOut(const CTableBlock::SStyle& st
         }
         rows.push_back(std::move(row));
     }
-    return std::unique_ptr<CTableBlock>(new CTableBlock(m_columns, rows, style, width, device));
+    return std::unique_ptr<CTableBlock>(new CTableBlock(m_columns, rows, style, width, device, progress));
 }
 
 void CDataSetTable::InsertMissing(QTextCursor* cursor, const QTextCharFormat& base, const SDataSetTag& tag)

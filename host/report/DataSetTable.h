@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTextCharFormat>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -56,7 +57,8 @@ public:
 
     // The table as a block of the report, laid out at width in style: a header row
     // (repeated on every page), one row per data-set row, numbers right-aligned.
-    std::unique_ptr<CTableBlock> LayOut(const CTableBlock::SStyle& style, qreal width, QPaintDevice* device) const;
+    std::unique_ptr<CTableBlock> LayOut(const CTableBlock::SStyle& style, qreal width, QPaintDevice* device,
+                                        const std::function<void(int)>& progress) const;
 
     // Inserts the visible note for a tag whose data set is not there and logs it.
     static void InsertMissing(QTextCursor* cursor, const QTextCharFormat& base, const SDataSetTag& tag);

@@ -361,7 +361,10 @@ void CReport::layOutPages(const std::vector<CTableBlock::SStyle>& styles,
         STable& table = m_tables[index];
         table.position = block.position();
         table.inFlow = QTextCursor(block).currentFrame() == document->rootFrame();
-        table.block = (*tables)[index]->LayOut(styles[index], line.isValid() ? line.width() : 0, &m_layoutDevice);
+        std::function<void(int)> rows;
+        if (progress)
+            rows = [&](int done) { progress(rowsDone + done); };
+        table.block = (*tables)[index]->LayOut(styles[index], line.isValid() ? line.width() : 0, &m_layoutDevice, rows);
         rowsDone += table.block->RowCount() - 1;
         (*tables)[index].reset();
         if (progress)

@@ -18,6 +18,8 @@ namespace {
 
 // The space between a cell's edge and its text.
 const qreal c_dPadding = 3;
+// How often the progress of a long table is told.
+const size_t c_nProgressRows = 256;
 // Wider than any line: a cell laid out at this width shows its natural width.
 const qreal c_dUnbounded = 1.0e6;
 
@@ -36,7 +38,8 @@ qreal real(qint64 value)
 } // namespace
 
 CTableBlock::CTableBlock(const QStringList& header, const std::vector<std::vector<SCellInput> >& rows,
-                         const SStyle& style, qreal width, QPaintDevice* device)
+                         const SStyle& style, qreal width, QPaintDevice* device,
+                         const std::function<void(int)>& progress)
     : m_pDevice(device)
     , m_nColumns(qMax(1, header.size()))
     , m_dWidth(width)
@@ -89,6 +92,8 @@ CTableBlock::CTableBlock(const QStringList& header, const std::vector<std::vecto
                                                                     : bodyBackground;
             measure(index, column, input ? input->text : QString(), bodyFont);
         }
+        if (progress && (row + 1) % c_nProgressRows == 0)
+            progress(int(row + 1));
     }
     auto text = [&](size_t index) {
         if (index >= m_cells.size())

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QPaintDevice;
@@ -45,9 +46,10 @@ public:
         QColor background;
     };
 
-    // Lays out the header cells and the rows (each as wide as header) at width.
+    // Lays out the header cells and the rows (each as wide as header) at width;
+    // progress, when given, hears now and then how many rows are shaped.
     CTableBlock(const QStringList& header, const std::vector<std::vector<SCellInput> >& rows, const SStyle& style,
-                qreal width, QPaintDevice* device);
+                qreal width, QPaintDevice* device, const std::function<void(int)>& progress = {});
 
     // Rows including the header row, which is row 0.
     int RowCount() const;
