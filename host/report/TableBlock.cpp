@@ -23,8 +23,8 @@ const size_t c_nProgressRows = 256;
 // Wider than any line: a cell laid out at this width shows its natural width.
 const qreal c_dUnbounded = 1.0e6;
 
-// Widths are shared out in 1/64 of a unit, as the rich-text layout does, so that the
-// columns fall where they fell when it laid the tables out.
+// Heights are added up in 1/64 of a unit, as the rich-text layout does, so that the
+// rows fall where they fell when it laid the tables out.
 qint64 fixed(qreal value)
 {
     return qint64(std::floor(value * 64 + 0.5));
@@ -159,8 +159,8 @@ void CTableBlock::shape(const QString& text, const QFont& font, qreal lineWidth,
     *natural = layout.maximumWidth();
 
     cell->firstLine = uint32_t(m_lines.size());
-    cell->lineCount = uint16_t(qMin(layout.lineCount(), 0xffff));
-    for (int index = 0; index < cell->lineCount; ++index) {
+    cell->lineCount = uint32_t(layout.lineCount());
+    for (int index = 0; index < layout.lineCount(); ++index) {
         const QTextLine line = layout.lineAt(index);
         SLine stored{float(line.y()), float(line.height()), float(line.naturalTextWidth()), uint32_t(m_runs.size()), 0};
         for (const QGlyphRun& run : line.glyphRuns()) {
@@ -174,7 +174,7 @@ void CTableBlock::shape(const QString& text, const QFont& font, qreal lineWidth,
         }
         // Lines overlap a little where the next one follows sooner than this one ends:
         // a line ends where the next begins.
-        if (index + 1 < cell->lineCount)
+        if (index + 1 < layout.lineCount())
             stored.height = qMin(stored.height, float(layout.lineAt(index + 1).y() - line.y()));
         m_lines.push_back(stored);
     }

@@ -91,7 +91,7 @@ private:
     struct SCell
     {
         uint32_t firstLine = 0;
-        uint16_t lineCount = 0;
+        uint32_t lineCount = 0;
         bool alignRight = false;
         // Index into m_backgrounds + 1; 0 for none.
         uint16_t background = 0;
