@@ -54,7 +54,9 @@ private:
     std::uint64_t m_nState;
 };
 
-QString cellText(const boost::any& cell, bool* numeric)
+} // namespace
+
+QString CellText(const boost::any& cell, bool* numeric)
 {
     *numeric = false;
     if (const std::string* text = boost::any_cast<std::string>(&cell))
@@ -72,6 +74,8 @@ QString cellText(const boost::any& cell, bool* numeric)
     return QString();
 }
 
+namespace {
+
 QString plainTable(const std::vector<std::string>& columns, const Rows& rows, int colorColumn,
                    const QMap<QString, QColor>& colors)
 {
@@ -87,7 +91,7 @@ QString plainTable(const std::vector<std::string>& columns, const Rows& rows, in
         html += QStringLiteral("<tr>");
         for (std::size_t column = 0; column < row.size(); ++column) {
             bool numeric = false;
-            const QString text = cellText(row[column], &numeric);
+            const QString text = CellText(row[column], &numeric);
             html += QStringLiteral("<td");
             if (numeric)
                 html += QStringLiteral(" align=\"right\"");
@@ -233,6 +237,16 @@ std::list<boost::shared_ptr<NFastReport::IDataSet> > DataSets(const Rows& findin
 QString PlainHtml(const QMap<QString, QString>& variables, const QMap<QString, QColor>& colors,
                   const Rows& findings, const Rows& summary)
 {
+    return PageHtml(variables, colors, [&](const QString& name, bool colored) {
+        if (name == QLatin1String("Findings"))
+            return plainTable(FindingColumns(), findings, colored ? 5 : -1, colors);
+        return plainTable(SummaryColumns(), summary, -1, colors);
+    });
+}
+
+QString PageHtml(const QMap<QString, QString>& variables, const QMap<QString, QColor>& colors,
+                 const TableHtml& table)
+{
     const QDir directory(TemplateDirectory());
     QString html = readText(TemplatePath());
     // Qt's HTML reader takes the tag names in the style sheet's comments for tags.
@@ -243,6 +257,16 @@ QString PlainHtml(const QMap<QString, QString>& variables, const QMap<QString, Q
     const QString logo = QUrl::fromLocalFile(directory.filePath(QStringLiteral("logo.png"))).toString();
     html.replace(QStringLiteral("src=\"logo.png\""), QStringLiteral("src=\"") + logo + QLatin1Char('"'));
 
+    // {% if Name == "value" %}...{% else %}...{% endif %}: one branch, as the template engine takes it.
+    static const QRegularExpression condition(
+        QStringLiteral("\\{%\\s*if\\s+(\\w+)\\s*==\\s*\"([^\"]*)\"\\s*%\\}(.*?)"
+                       "(?:\\{%\\s*else\\s*%\\}(.*?))?\\{%\\s*endif\\s*%\\}"),
+        QRegularExpression::DotMatchesEverythingOption);
+    for (QRegularExpressionMatch match = condition.match(html); match.hasMatch(); match = condition.match(html)) {
+        const bool chosen = variables.value(match.captured(1)) == match.captured(2);
+        html.replace(match.capturedStart(), match.capturedLength(), match.captured(chosen ? 3 : 4));
+    }
+
     static const QRegularExpression dataSetTag(
         QStringLiteral("<p>\\{%\\s*dataset\\s+\"(\\w+)\"(?:\\s+color_by\\s+\"(\\w+)\")?\\s*%\\}</p>"));
     QString withTables;
@@ -250,10 +274,7 @@ QString PlainHtml(const QMap<QString, QString>& variables, const QMap<QString, Q
     for (auto it = dataSetTag.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         withTables += html.midRef(last, match.capturedStart() - last);
-        if (match.captured(1) == QLatin1String("Findings"))
-            withTables += plainTable(FindingColumns(), findings, match.captured(2).isEmpty() ? -1 : 5, colors);
-        else
-            withTables += plainTable(SummaryColumns(), summary, -1, colors);
+        withTables += table(match.captured(1), !match.captured(2).isEmpty());
         last = match.capturedEnd();
     }
     withTables += html.midRef(last);

@@ -8,6 +8,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include <cstdio>
+#include <functional>
 #include <list>
 #include <string>
 #include <vector>
@@ -48,6 +49,14 @@ std::list<boost::shared_ptr<NFastReport::IDataSet> > DataSets(const Rows& findin
 // classification cells coloured). One string, nothing to resolve but the logo.
 QString PlainHtml(const QMap<QString, QString>& variables, const QMap<QString, QColor>& colors,
                   const Rows& findings, const Rows& summary);
+// The same page with each data-set tag replaced by what table gives for the set's
+// name and whether it is coloured by a column; the template's {% if %} takes the
+// branch the variables choose.
+typedef std::function<QString(const QString& name, bool colored)> TableHtml;
+QString PageHtml(const QMap<QString, QString>& variables, const QMap<QString, QColor>& colors,
+                 const TableHtml& table);
+// The text of a cell as the tables show it; numeric says whether it is a number.
+QString CellText(const boost::any& cell, bool* numeric);
 
 double Median(std::vector<double> values);
 // The resident set size of this process now, in KiB (0 where it cannot be read).
