@@ -967,5 +967,13 @@
         <source>The analysis of sample %1 failed: %2</source>
         <translation>Die Auswertung der Probe %1 ist fehlgeschlagen: %2</translation>
     </message>
+    <message>
+        <source>Cancelling...</source>
+        <translation>Wird abgebrochen …</translation>
+    </message>
+    <message>
+        <source>Rendering the report was cancelled.</source>
+        <translation>Das Erstellen des Berichts wurde abgebrochen.</translation>
+    </message>
 </context>
 </TS>

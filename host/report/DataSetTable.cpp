@@ -198,7 +198,7 @@ QString CDataSetTable::Problem() const
 
 std::unique_ptr<CTableBlock> CDataSetTable::LayOut(const CTableBlock::SStyle& style, qreal width,
                                                    QPaintDevice* device,
-                                                   const std::function<void(int)>& progress) const
+                                                   const std::function<bool(int)>& progress) const
 {
     std::vector<std::vector<CTableBlock::SCellInput> > rows;
     rows.reserve(m_rows.size());
@@ -214,7 +214,10 @@ std::unique_ptr<CTableBlock> CDataSetTable::LayOut(const CTableBlock::SStyle& st
         }
         rows.push_back(std::move(row));
     }
-    return std::unique_ptr<CTableBlock>(new CTableBlock(m_columns, rows, style, width, device, progress));
+    std::unique_ptr<CTableBlock> block(new CTableBlock(m_columns, rows, style, width, device, progress));
+    if (!block->Complete())
+        block.reset();
+    return block;
 }
 
 void CDataSetTable::InsertMissing(QTextCursor* cursor, const QTextCharFormat& base, const SDataSetTag& tag)

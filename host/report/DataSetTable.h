@@ -56,9 +56,10 @@ public:
     QString Problem() const;
 
     // The table as a block of the report, laid out at width in style: a header row
-    // (repeated on every page), one row per data-set row, numbers right-aligned.
+    // (repeated on every page), one row per data-set row, numbers right-aligned;
+    // null when progress answered false.
     std::unique_ptr<CTableBlock> LayOut(const CTableBlock::SStyle& style, qreal width, QPaintDevice* device,
-                                        const std::function<void(int)>& progress) const;
+                                        const std::function<bool(int)>& progress) const;
 
     // Inserts the visible note for a tag whose data set is not there and logs it.
     static void InsertMissing(QTextCursor* cursor, const QTextCharFormat& base, const SDataSetTag& tag);

@@ -19,7 +19,9 @@
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QKeyEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStackedWidget>
@@ -77,6 +79,64 @@ std::unique_ptr<CReport> buildReport(const CReport::SInput& input, SReportError*
     return nullptr;
 }
 
+// While a long report is built, the window keeps painting and serving events, but
+// of the user's input only what goes to the Cancel button gets through (Escape
+// anywhere presses it): nothing else may change what is being rendered, start
+// another render or close the window under it. Events for a window pass on to the
+// widget they are for, where they are looked at.
+class CInputGate : public QObject
+{
+public:
+    explicit CInputGate(QPushButton* cancel)
+        : m_pCancel(cancel)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~CInputGate() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        if (!receiver->isWidgetType())
+            return false;
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+                if (m_pCancel->isEnabled())
+                    m_pCancel->click();
+                return true;
+            }
+            return receiver != m_pCancel;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return receiver != m_pCancel;
+        case QEvent::Close:
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    QPushButton* m_pCancel;
+};
+
 } // namespace
 
 CFastReportWidget::CFastReportWidget(QWidget* parent)
@@ -92,6 +152,7 @@ CFastReportWidget::CFastReportWidget(QWidget* parent)
     , m_pProgressPage(new QWidget)
     , m_pProgressBar(new QProgressBar)
     , m_pProgressLabel(new QLabel)
+    , m_pCancelButton(new QPushButton(QObject::tr("Cancel")))
 {
     setObjectName(QStringLiteral("FastReportWidget"));
     m_pEmptyLabel->setObjectName(QStringLiteral("ReportEmpty"));
@@ -147,7 +208,14 @@ CFastReportWidget::CFastReportWidget(QWidget* parent)
     progressLayout->addStretch();
     progressLayout->addWidget(m_pProgressLabel);
     progressLayout->addWidget(m_pProgressBar, 0, Qt::AlignHCenter);
+    progressLayout->addWidget(m_pCancelButton, 0, Qt::AlignHCenter);
     progressLayout->addStretch();
+    m_pCancelButton->setObjectName(QStringLiteral("ReportCancel"));
+    connect(m_pCancelButton, &QPushButton::clicked, this, [this] {
+        m_bCancelRequested = true;
+        m_pCancelButton->setEnabled(false);
+        m_pProgressLabel->setText(QObject::tr("Cancelling..."));
+    });
     m_pProgressPage->setLayout(progressLayout);
 
     m_pPages->addWidget(m_pEmptyLabel);
@@ -227,9 +295,11 @@ void CFastReportWidget::UpdateReport()
         m_pView->SetReport(m_pReport.get());
         m_pPages->setCurrentWidget(m_pReportPage);
     } else {
-        m_sLastError = error.Text();
-        LogReport(1, __LINE__, m_sLastError);
-        m_pErrorLabel->setText(QObject::tr("The report could not be rendered.") + QStringLiteral("\n\n") + m_sLastError);
+        m_sLastError = m_bCancelRequested ? error.message : error.Text();
+        LogReport(m_bCancelRequested ? 3 : 1, __LINE__, m_sLastError);
+        m_pErrorLabel->setText(m_bCancelRequested ? m_sLastError
+                                                  : QObject::tr("The report could not be rendered.") + QStringLiteral("\n\n")
+                                                        + m_sLastError);
         m_pPages->setCurrentWidget(m_pErrorLabel);
     }
     checkSubject();
@@ -245,18 +315,22 @@ std::unique_ptr<CReport> CFastReportWidget::buildWithProgress(int rows, SReportE
     m_pProgressBar->setValue(0);
     m_pPages->setCurrentWidget(m_pProgressPage);
 
+    m_bCancelRequested = false;
+    m_pCancelButton->setEnabled(true);
+    m_pCancelButton->setFocus();
+
     CReport::SInput input{m_sReportPath, m_variables, m_dataSets, m_memoColors, {}, locale()};
     QElapsedTimer sinceShown;
+    const CInputGate gate(m_pCancelButton);
     input.progress = [&](int done) {
         m_pProgressBar->setValue(done);
-        if (done >= rows)
+        if (done >= rows && !m_bCancelRequested)
             m_pProgressLabel->setText(QObject::tr("Laying out the pages..."));
         else if (sinceShown.isValid() && sinceShown.elapsed() < c_nProgressInterval)
-            return;
-        // The window goes on painting and showing progress; the user's input waits
-        // until the report is there, so that nothing changes what is being rendered.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return !m_bCancelRequested;
+        QCoreApplication::processEvents();
         sinceShown.start();
+        return !m_bCancelRequested;
     };
     return buildReport(input, error);
 }

@@ -19,6 +19,7 @@ class QLabel;
 class QPainter;
 class QPrinter;
 class QProgressBar;
+class QPushButton;
 class QRectF;
 class QStackedWidget;
 
@@ -129,7 +130,8 @@ signals:
 
 private:
     // Builds the report of what was set while the viewer shows how many of the rows
-    // are in; the window keeps painting.
+    // are in; the window keeps painting, and its Cancel button (or Escape) is the
+    // only input that gets through: it ends the build without a report.
     std::unique_ptr<CReport> buildWithProgress(int rows, SReportError* error);
     void showPageCounter(int page, int count);
     // The data given changed after the last render; the banner is checked once the
@@ -162,6 +164,8 @@ private:
     QWidget* m_pProgressPage;
     QProgressBar* m_pProgressBar;
     QLabel* m_pProgressLabel;
+    QPushButton* m_pCancelButton;
+    bool m_bCancelRequested = false;
 };
 
 } // namespace NFastReport

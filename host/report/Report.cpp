@@ -175,11 +175,11 @@ CReport::~CReport() = default;
 std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error)
 {
     const CScreenIndependentLayout screenIndependent;
-    std::function<void(int)> progress;
+    std::function<bool(int)> progress;
     if (input.progress) {
         progress = [&](int done) {
             const CScreenIndependentLayout::CPause pause(screenIndependent);
-            input.progress(done);
+            return input.progress(done);
         };
     }
     QVariantHash context;
@@ -340,13 +340,16 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
             renumber.setBlockFormat(format);
         }
     }
-    report->layOutPages(styles, &tables, progress);
+    if (!report->layOutPages(styles, &tables, progress)) {
+        *error = SReportError{input.reportPath, 0, QObject::tr("Rendering the report was cancelled.")};
+        return nullptr;
+    }
     WarnAboutUnreadableCharacters(report->PlainText(), document->defaultFont());
     return report;
 }
 
-void CReport::layOutPages(const std::vector<CTableBlock::SStyle>& styles,
-                          std::vector<std::unique_ptr<CDataSetTable> >* tables, const std::function<void(int)>& progress)
+bool CReport::layOutPages(const std::vector<CTableBlock::SStyle>& styles,
+                          std::vector<std::unique_ptr<CDataSetTable> >* tables, const std::function<bool(int)>& progress)
 {
     CReportDocument* document = m_pDocument.get();
     QAbstractTextDocumentLayout* layout = document->documentLayout();
@@ -361,14 +364,14 @@ void CReport::layOutPages(const std::vector<CTableBlock::SStyle>& styles,
         STable& table = m_tables[index];
         table.position = block.position();
         table.inFlow = QTextCursor(block).currentFrame() == document->rootFrame();
-        std::function<void(int)> rows;
+        std::function<bool(int)> rows;
         if (progress)
-            rows = [&](int done) { progress(rowsDone + done); };
+            rows = [&](int done) { return progress(rowsDone + done); };
         table.block = (*tables)[index]->LayOut(styles[index], line.isValid() ? line.width() : 0, &m_layoutDevice, rows);
+        if (!table.block || (progress && !progress(rowsDone + table.block->RowCount() - 1)))
+            return false;
         rowsDone += table.block->RowCount() - 1;
         (*tables)[index].reset();
-        if (progress)
-            progress(rowsDone);
         // A table inside a frame of the template (a cell of its own table) is not
         // broken across pages: its marker keeps the table's height in the frame.
         if (!table.inFlow) {
@@ -443,7 +446,7 @@ void CReport::layOutPages(const std::vector<CTableBlock::SStyle>& styles,
     }
     m_pPages.reset(new CPageModel(std::move(flow), places, c_dTopMargin, c_pageSize.height() - c_dBottomMargin));
     m_nPageCount = int(m_pPages->Pages().size());
-
+    return true;
 }
 
 int CReport::PageCount() const

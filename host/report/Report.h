@@ -47,9 +47,10 @@ public:
         QMap<QString, QString> variables;
         std::list<boost::shared_ptr<IDataSet> > dataSets;
         QMap<QString, QColor> colors;
-        // When given, called now and then with the number of data-set rows put into
-        // the document so far, and once more with all of them before the layout.
-        std::function<void(int)> progress;
+        // When given, called now and then with the number of data-set rows laid out
+        // so far, and once more with all of them before the pages are cut. Answering
+        // false cancels: Build then gives no report and says so.
+        std::function<bool(int)> progress;
         // The report's language: the notation of the numbers in its data-set cells
         // (CellText). The C locale's ("82.08") unless given.
         QLocale locale = QLocale::c();
@@ -90,9 +91,10 @@ private:
     void drawText(QPainter* painter, qreal from, qreal to, qreal y) const;
     static void drawTable(QPainter* painter, const CTableBlock& table, qreal x,
                           const std::vector<CPageModel::SSlice>& slices);
-    // Lays the tables out where the document holds their markers and cuts pages.
-    void layOutPages(const std::vector<CTableBlock::SStyle>& styles, std::vector<std::unique_ptr<CDataSetTable> >* tables,
-                     const std::function<void(int)>& progress);
+    // Lays the tables out where the document holds their markers and cuts pages;
+    // false when progress cancelled.
+    bool layOutPages(const std::vector<CTableBlock::SStyle>& styles, std::vector<std::unique_ptr<CDataSetTable> >* tables,
+                     const std::function<bool(int)>& progress);
 
     QImage m_layoutDevice;
     std::unique_ptr<CReportDocument> m_pDocument;

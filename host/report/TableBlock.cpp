@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QHash>
 #include <QTextLayout>
 #include <QTextTable>
 
@@ -39,15 +40,17 @@ qreal real(qint64 value)
 
 CTableBlock::CTableBlock(const QStringList& header, const std::vector<std::vector<SCellInput> >& rows,
                          const SStyle& style, qreal width, QPaintDevice* device,
-                         const std::function<void(int)>& progress)
+                         const std::function<bool(int)>& progress)
     : m_pDevice(device)
     , m_nColumns(qMax(1, header.size()))
     , m_dWidth(width)
     , m_headerText(style.headerText)
     , m_bodyText(style.bodyText)
 {
-    QFont headerFont = style.headerFont;
-    QFont bodyFont = style.bodyFont;
+    // Resolved for the device once: a QTextLayout given a font of another resolution
+    // makes a font of its own for every cell and looks its engine up again.
+    const QFont headerFont = device ? QFont(style.headerFont, device) : style.headerFont;
+    const QFont bodyFont = device ? QFont(style.bodyFont, device) : style.bodyFont;
     const size_t columns = size_t(m_nColumns);
     m_cells.resize((rows.size() + 1) * columns);
     m_rowHeights.resize(rows.size() + 1);
@@ -62,10 +65,31 @@ CTableBlock::CTableBlock(const QStringList& header, const std::vector<std::vecto
     const uint16_t headerBackground = backgroundIndex(style.headerBackground);
     const uint16_t bodyBackground = backgroundIndex(style.bodyBackground);
 
+    // Body cells of equal text (a gene, a genotype, a class) share their shaped lines:
+    // they are cell-relative and aligned only when painted.
+    struct SShaped
+    {
+        uint32_t firstLine;
+        uint32_t lineCount;
+        qreal least;
+        qreal wide;
+    };
+    QHash<QString, SShaped> shaped;
     auto measure = [&](size_t index, size_t column, const QString& text, const QFont& font) {
         qreal least = 0;
         qreal wide = 0;
-        shape(text, font, c_dUnbounded, &m_cells[index], &least, &wide);
+        SCell& cell = m_cells[index];
+        const auto found = index >= columns ? shaped.constFind(text) : shaped.constEnd();
+        if (found != shaped.constEnd()) {
+            cell.firstLine = found->firstLine;
+            cell.lineCount = found->lineCount;
+            least = found->least;
+            wide = found->wide;
+        } else {
+            shape(text, font, c_dUnbounded, &cell, &least, &wide);
+            if (index >= columns)
+                shaped.insert(text, SShaped{cell.firstLine, cell.lineCount, least, wide});
+        }
         cellNatural[index] = wide;
         if (index >= columns && least > minimum[column]) {
             minimum[column] = least;
@@ -92,8 +116,10 @@ CTableBlock::CTableBlock(const QStringList& header, const std::vector<std::vecto
                                                                     : bodyBackground;
             measure(index, column, input ? input->text : QString(), bodyFont);
         }
-        if (progress && (row + 1) % c_nProgressRows == 0)
-            progress(int(row + 1));
+        if (progress && (row + 1) % c_nProgressRows == 0 && !progress(int(row + 1))) {
+            m_bComplete = false;
+            return;
+        }
     }
     auto text = [&](size_t index) {
         if (index >= m_cells.size())
@@ -131,6 +157,11 @@ CTableBlock::CTableBlock(const QStringList& header, const std::vector<std::vecto
         }
         m_rowHeights[row] = float(real(height + 2 * fixed(c_dPadding)));
     }
+}
+
+bool CTableBlock::Complete() const
+{
+    return m_bComplete;
 }
 
 void CTableBlock::shape(const QString& text, const QFont& font, qreal lineWidth, SCell* cell, qreal* minimum,

@@ -47,9 +47,13 @@ public:
     };
 
     // Lays out the header cells and the rows (each as wide as header) at width;
-    // progress, when given, hears now and then how many rows are shaped.
+    // progress, when given, hears now and then how many rows are shaped; when it
+    // answers false the layout stops there and the block is not Complete.
     CTableBlock(const QStringList& header, const std::vector<std::vector<SCellInput> >& rows, const SStyle& style,
-                qreal width, QPaintDevice* device, const std::function<void(int)>& progress = {});
+                qreal width, QPaintDevice* device, const std::function<bool(int)>& progress = {});
+
+    // False when progress stopped the layout: such a block is not to be shown.
+    bool Complete() const;
 
     // Rows including the header row, which is row 0.
     int RowCount() const;
@@ -107,6 +111,7 @@ private:
 
     QPaintDevice* m_pDevice;
     int m_nColumns = 0;
+    bool m_bComplete = true;
     qreal m_dWidth = 0;
     std::vector<qreal> m_columnLeft;
     std::vector<qreal> m_columnWidth;

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QFileDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStackedWidget>
@@ -64,6 +65,39 @@ private slots:
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("ReportPage"));
         widget.ClearReport();
         QCOMPARE(shown(), QStringLiteral("ReportEmpty No report"));
+    }
+
+    // While a long report is built only Cancel and Escape get through; cancelling
+    // leaves no report, and the next render is whole again.
+    void longReportCancelledFromItsProgressPage()
+    {
+        NReportTest::Rows rows;
+        for (int row = 0; row < 6000; ++row)
+            rows.push_back({std::string("GENE") + std::to_string(row), row});
+        CFastReportWidget widget(nullptr);
+        widget.SetDataSets({DataSet("Findings", {"Gene", "Position"}, rows)});
+        QPushButton other(QStringLiteral("Other"));
+        int otherClicks = 0;
+        connect(&other, &QPushButton::clicked, [&otherClicks] { ++otherClicks; });
+        auto* pages = widget.findChild<QStackedWidget*>();
+        QString during;
+        QTimer::singleShot(0, &widget, [&] {
+            QTest::mouseClick(&other, Qt::LeftButton);
+            during = pages->currentWidget()->objectName();
+            QTest::keyClick(&other, Qt::Key_Escape);
+        });
+        render(&widget, "<p>Findings</p>{% dataset \"Findings\" %}");
+        QCOMPARE(during, QStringLiteral("ReportProgress"));
+        QCOMPARE(otherClicks, 0);
+        QVERIFY(!widget.HasReport());
+        QCOMPARE(widget.LastError(), QStringLiteral("Rendering the report was cancelled."));
+        QCOMPARE(qobject_cast<QLabel*>(pages->currentWidget())->text(), widget.LastError());
+        QVERIFY(m_pLogger->Contains("Rendering the report was cancelled.", NLog::LogLevelInfo));
+
+        QTimer::singleShot(0, &widget, [&] { QTest::mouseClick(&other, Qt::LeftButton); });
+        widget.UpdateReport();
+        QVERIFY2(widget.HasReport() && widget.PageCount() > 10, qPrintable(widget.LastError()));
+        QCOMPARE(otherClicks, 0);
     }
 
     void cellsAsTheReportShowsThem()
