@@ -202,6 +202,7 @@ CFastReportWidget::CFastReportWidget(QWidget* parent)
 
     m_pProgressPage->setObjectName(QStringLiteral("ReportProgress"));
     m_pProgressBar->setObjectName(QStringLiteral("ReportProgressBar"));
+    m_pProgressBar->setMinimumWidth(240);
     m_pProgressBar->setMaximumWidth(360);
     m_pProgressLabel->setAlignment(Qt::AlignCenter);
     auto* progressLayout = new QVBoxLayout;
