@@ -5,6 +5,7 @@
 #include "host/report/ReportLog.h"
 
 #include <QBrush>
+#include <QCryptographicHash>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -13,6 +14,7 @@
 
 #include <boost/core/demangle.hpp>
 
+#include <cstring>
 #include <typeindex>
 #include <unordered_set>
 
@@ -196,6 +198,46 @@ QString CDataSetTable::Problem() const
     return m_sProblem;
 }
 
+QColor CDataSetTable::background(size_t column, const SCell& cell) const
+{
+    if (cell.keyed || int(column) == m_nColorColumn)
+        return m_colors.value(cell.keyed ? cell.colorKey : cell.text);
+    return QColor();
+}
+
+QByteArray CDataSetTable::Digest(const CTableBlock::SStyle& style, qreal width) const
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    // Every piece is given with its length, so that no two inputs run together alike.
+    auto add = [&hash](const QString& text) {
+        const int size = text.size();
+        hash.addData(reinterpret_cast<const char*>(&size), sizeof size);
+        hash.addData(reinterpret_cast<const char*>(text.constData()), size * int(sizeof(QChar)));
+    };
+    auto addNumber = [&hash](quint64 value) { hash.addData(reinterpret_cast<const char*>(&value), sizeof value); };
+    add(style.headerFont.toString());
+    add(style.bodyFont.toString());
+    addNumber(quint64(style.headerFont.letterSpacing() * 1024) ^ (quint64(style.bodyFont.letterSpacing() * 1024) << 32));
+    for (const QBrush& brush : {QBrush(style.headerText), QBrush(style.bodyText), style.headerBackground, style.bodyBackground})
+        addNumber((quint64(brush.style()) << 32) | brush.color().rgba());
+    quint64 bits = 0;
+    std::memcpy(&bits, &width, sizeof bits);
+    addNumber(bits);
+    addNumber(quint64(m_columns.size()));
+    for (const QString& column : m_columns)
+        add(column);
+    addNumber(quint64(m_rows.size()));
+    for (const std::vector<SCell>& cells : m_rows) {
+        addNumber(quint64(cells.size()));
+        for (size_t column = 0; column < cells.size(); ++column) {
+            const QColor shade = background(column, cells[column]);
+            addNumber((quint64(cells[column].numeric) << 33) | (quint64(shade.isValid()) << 32) | shade.rgba());
+            add(cells[column].text);
+        }
+    }
+    return hash.result();
+}
+
 std::unique_ptr<CTableBlock> CDataSetTable::LayOut(const CTableBlock::SStyle& style, qreal width,
                                                    QPaintDevice* device,
                                                    const std::function<bool(int)>& progress) const
@@ -207,10 +249,7 @@ std::unique_ptr<CTableBlock> CDataSetTable::LayOut(const CTableBlock::SStyle& st
         row.reserve(cells.size());
         for (size_t column = 0; column < cells.size(); ++column) {
             const SCell& cell = cells[column];
-            CTableBlock::SCellInput input{cell.text, cell.numeric, QColor()};
-            if (cell.keyed || int(column) == m_nColorColumn)
-                input.background = m_colors.value(cell.keyed ? cell.colorKey : cell.text);
-            row.push_back(std::move(input));
+            row.push_back(CTableBlock::SCellInput{cell.text, cell.numeric, background(column, cell)});
         }
         rows.push_back(std::move(row));
     }

@@ -61,10 +61,20 @@ public:
     std::unique_ptr<CTableBlock> LayOut(const CTableBlock::SStyle& style, qreal width, QPaintDevice* device,
                                         const std::function<bool(int)>& progress) const;
 
+    // A SHA-256 digest of all that LayOut makes the block from: the header, every
+    // cell as shown (text, alignment, background), the style and the width. A block
+    // laid out from an equal digest can stand in for a new one.
+    QByteArray Digest(const CTableBlock::SStyle& style, qreal width) const;
+
     // Inserts the visible note for a tag whose data set is not there and logs it.
     static void InsertMissing(QTextCursor* cursor, const QTextCharFormat& base, const SDataSetTag& tag);
 
 private:
+    struct SCell;
+    // The background of a cell in column: its key's memo colour, or in the
+    // color_by column its text's; invalid for none.
+    QColor background(size_t column, const SCell& cell) const;
+
     struct SCell
     {
         QString text;

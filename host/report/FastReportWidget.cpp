@@ -281,12 +281,15 @@ void CFastReportWidget::UpdateReport()
             rows += int(qMin<unsigned int>(dataSet->rowSize(), INT_MAX / 2));
     }
     SReportError error;
-    std::unique_ptr<CReport> report =
-        rows >= c_nBackgroundRows
-            ? buildWithProgress(rows, &error)
-            : buildReport(CReport::SInput{m_sReportPath, m_variables, m_dataSets, m_memoColors, {}, locale()}, &error);
-
+    // The report shown until now lends the new one its tables that come out the
+    // same; while the new one is built there is none.
     m_pView->SetReport(nullptr);
+    const std::unique_ptr<CReport> previous = std::move(m_pReport);
+    CReport::SInput input{m_sReportPath, m_variables, m_dataSets, m_memoColors, {}, locale()};
+    input.previous = previous.get();
+    std::unique_ptr<CReport> report =
+        rows >= c_nBackgroundRows ? buildWithProgress(previous.get(), rows, &error) : buildReport(input, &error);
+
     m_pReport = std::move(report);
     m_bInputChanged = false;
     m_sReportSubject.clear();
@@ -307,10 +310,8 @@ void CFastReportWidget::UpdateReport()
     emit reportUpdated();
 }
 
-std::unique_ptr<CReport> CFastReportWidget::buildWithProgress(int rows, SReportError* error)
+std::unique_ptr<CReport> CFastReportWidget::buildWithProgress(const CReport* previous, int rows, SReportError* error)
 {
-    m_pView->SetReport(nullptr);
-    m_pReport.reset();
     m_pProgressLabel->setText(QObject::tr("Rendering the report..."));
     m_pProgressBar->setRange(0, rows);
     m_pProgressBar->setValue(0);
@@ -321,6 +322,7 @@ std::unique_ptr<CReport> CFastReportWidget::buildWithProgress(int rows, SReportE
     m_pCancelButton->setFocus();
 
     CReport::SInput input{m_sReportPath, m_variables, m_dataSets, m_memoColors, {}, locale()};
+    input.previous = previous;
     QElapsedTimer sinceShown;
     const CInputGate gate(m_pCancelButton);
     input.progress = [&](int done) {

@@ -132,7 +132,8 @@ private:
     // Builds the report of what was set while the viewer shows how many of the rows
     // are in; the window keeps painting, and its Cancel button (or Escape) is the
     // only input that gets through: it ends the build without a report.
-    std::unique_ptr<CReport> buildWithProgress(int rows, SReportError* error);
+    // previous, when given, lends the new report its unchanged tables.
+    std::unique_ptr<CReport> buildWithProgress(const CReport* previous, int rows, SReportError* error);
     void showPageCounter(int page, int count);
     // The data given changed after the last render; the banner is checked once the
     // caller is done handing over.

@@ -340,7 +340,7 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
             renumber.setBlockFormat(format);
         }
     }
-    if (!report->layOutPages(styles, &tables, progress)) {
+    if (!report->layOutPages(styles, &tables, input.previous, progress)) {
         *error = SReportError{input.reportPath, 0, QObject::tr("Rendering the report was cancelled.")};
         return nullptr;
     }
@@ -349,7 +349,8 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
 }
 
 bool CReport::layOutPages(const std::vector<CTableBlock::SStyle>& styles,
-                          std::vector<std::unique_ptr<CDataSetTable> >* tables, const std::function<bool(int)>& progress)
+                          std::vector<std::unique_ptr<CDataSetTable> >* tables, const CReport* previous,
+                          const std::function<bool(int)>& progress)
 {
     CReportDocument* document = m_pDocument.get();
     QAbstractTextDocumentLayout* layout = document->documentLayout();
@@ -367,7 +368,18 @@ bool CReport::layOutPages(const std::vector<CTableBlock::SStyle>& styles,
         std::function<bool(int)> rows;
         if (progress)
             rows = [&](int done) { return progress(rowsDone + done); };
-        table.block = (*tables)[index]->LayOut(styles[index], line.isValid() ? line.width() : 0, &m_layoutDevice, rows);
+        const qreal width = line.isValid() ? line.width() : 0;
+        table.digest = (*tables)[index]->Digest(styles[index], width);
+        if (previous) {
+            for (const STable& before : previous->m_tables) {
+                if (before.digest == table.digest && before.block) {
+                    table.block = before.block;
+                    break;
+                }
+            }
+        }
+        if (!table.block)
+            table.block = (*tables)[index]->LayOut(styles[index], width, &m_layoutDevice, rows);
         if (!table.block || (progress && !progress(rowsDone + table.block->RowCount() - 1)))
             return false;
         rowsDone += table.block->RowCount() - 1;

@@ -54,6 +54,11 @@ public:
         // The report's language: the notation of the numbers in its data-set cells
         // (CellText). The C locale's ("82.08") unless given.
         QLocale locale = QLocale::c();
+        // A report built before from other input, or null: its data-set tables
+        // stand in for the new ones that come out exactly the same (the same cells,
+        // style and width), so that a change of the variables alone lays out no
+        // table again. It is only read while Build runs.
+        const CReport* previous = nullptr;
     };
 
     ~CReport();
@@ -94,7 +99,7 @@ private:
     // Lays the tables out where the document holds their markers and cuts pages;
     // false when progress cancelled.
     bool layOutPages(const std::vector<CTableBlock::SStyle>& styles, std::vector<std::unique_ptr<CDataSetTable> >* tables,
-                     const std::function<bool(int)>& progress);
+                     const CReport* previous, const std::function<bool(int)>& progress);
 
     QImage m_layoutDevice;
     std::unique_ptr<CReportDocument> m_pDocument;
@@ -106,7 +111,8 @@ private:
     // laid out as one strip without pages; the pages cut from it.
     struct STable
     {
-        std::unique_ptr<CTableBlock> block;
+        std::shared_ptr<const CTableBlock> block;
+        QByteArray digest;
         int position;
         bool inFlow;
         QPointF at;

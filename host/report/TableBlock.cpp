@@ -157,6 +157,8 @@ CTableBlock::CTableBlock(const QStringList& header, const std::vector<std::vecto
         }
         m_rowHeights[row] = float(real(height + 2 * fixed(c_dPadding)));
     }
+    // The device serves the layout alone: a block may outlive it in a later report.
+    m_pDevice = nullptr;
 }
 
 bool CTableBlock::Complete() const

@@ -100,6 +100,31 @@ private slots:
         QCOMPARE(otherClicks, 0);
     }
 
+    // A report built again takes over only the tables that come out exactly the
+    // same: a changed cell or colour shows at once.
+    void onlyUnchangedTablesTakenOver()
+    {
+        const QColor first(0x12, 0xab, 0x34), second(0x56, 0x34, 0xcd);
+        CFastReportWidget widget(nullptr);
+        auto findings = [](const char* gene) {
+            return DataSet("Findings", {"Gene", "Class"}, {{std::string(gene), std::string("Pathogenic")}});
+        };
+        widget.SetVariables({{"PatientFIO", "Doe Jane"}});
+        widget.SetMemoColors({{"Pathogenic", first}});
+        widget.SetDataSets({findings("MYH7")});
+        QCOMPARE(render(&widget, "<p>{{ PatientFIO }}</p>{% dataset \"Findings\" color_by \"Class\" %}"), QString());
+        widget.SetVariables({{"PatientFIO", "Roe Richard"}});
+        widget.UpdateReport();
+        QCOMPARE(widget.ReportText().simplified(), QStringLiteral("Roe Richard Gene Class MYH7 Pathogenic"));
+        widget.SetDataSets({findings("MYH6")});
+        widget.UpdateReport();
+        QCOMPARE(widget.ReportText().simplified(), QStringLiteral("Roe Richard Gene Class MYH6 Pathogenic"));
+        QVERIFY(NReportTest::CountPixels(widget, first) > 100);
+        widget.SetMemoColors({{"Pathogenic", second}});
+        widget.UpdateReport();
+        QVERIFY(NReportTest::CountPixels(widget, second) > 100 && NReportTest::CountPixels(widget, first) == 0);
+    }
+
     void cellsAsTheReportShowsThem()
     {
         CFastReportWidget widget(nullptr);
