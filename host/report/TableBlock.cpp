@@ -329,14 +329,15 @@ qreal CTableBlock::CutWithin(int row, qreal from, qreal limit) const
 
 void CTableBlock::PaintRow(QPainter* painter, int row, qreal from, qreal to, const QPointF& origin) const
 {
-    const QColor& text = row == 0 ? m_headerText : m_bodyText;
+    // The row's glyphs go out as one run per font: the PDF writer's cost is per run.
+    std::vector<std::vector<quint32> > glyphs(m_fonts.size());
+    std::vector<std::vector<QPointF> > positions(m_fonts.size());
     for (int column = 0; column < m_nColumns; ++column) {
         const SCell& cell = m_cells[size_t(row * m_nColumns + column)];
         const QPointF topLeft = origin + QPointF(m_columnLeft[size_t(column)], 0);
         if (cell.background)
             painter->fillRect(QRectF(topLeft, QSizeF(m_columnWidth[size_t(column)], to - from)),
                               m_backgrounds[cell.background - 1u]);
-        painter->setPen(text);
         for (uint32_t index = 0; index < cell.lineCount; ++index) {
             const SLine& line = m_lines[cell.firstLine + index];
             const qreal top = c_dPadding + line.top;
@@ -346,12 +347,21 @@ void CTableBlock::PaintRow(QPainter* painter, int row, qreal from, qreal to, con
             const QPointF at = topLeft + QPointF(c_dPadding + x, c_dPadding - from);
             for (uint16_t r = 0; r < line.runCount; ++r) {
                 const SRun& run = m_runs[line.firstRun + r];
-                QGlyphRun glyphs;
-                glyphs.setRawFont(m_fonts[run.font]);
-                glyphs.setRawData(&m_glyphs[run.firstGlyph], &m_positions[run.firstGlyph], int(run.glyphCount));
-                painter->drawGlyphRun(at, glyphs);
+                glyphs[run.font].insert(glyphs[run.font].end(), m_glyphs.begin() + run.firstGlyph,
+                                        m_glyphs.begin() + run.firstGlyph + run.glyphCount);
+                for (uint32_t glyph = run.firstGlyph; glyph < run.firstGlyph + run.glyphCount; ++glyph)
+                    positions[run.font].push_back(at + m_positions[glyph]);
             }
         }
+    }
+    painter->setPen(row == 0 ? m_headerText : m_bodyText);
+    for (size_t font = 0; font < m_fonts.size(); ++font) {
+        if (glyphs[font].empty())
+            continue;
+        QGlyphRun run;
+        run.setRawFont(m_fonts[font]);
+        run.setRawData(glyphs[font].data(), positions[font].data(), int(glyphs[font].size()));
+        painter->drawGlyphRun(QPointF(), run);
     }
 }
 
