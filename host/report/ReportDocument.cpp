@@ -6,7 +6,43 @@
 #include <QImage>
 #include <QUrl>
 
+#include <list>
+#include <mutex>
+#include <utility>
+
 namespace NFastReport {
+
+namespace {
+
+const std::size_t c_nRecentImages = 8;
+const qsizetype c_nMaxRecentImageBytes = 4 * 1024 * 1024;
+
+// The image that data decodes to, null when it is none. The images of the last
+// reports are kept by their files' bytes: a report rendered again for another
+// sample decodes its logo once, not at every render.
+QImage decoded(const QByteArray& data)
+{
+    static std::mutex mutex;
+    static std::list<std::pair<QByteArray, QImage> > recent;
+    const std::lock_guard<std::mutex> lock(mutex);
+    for (auto it = recent.begin(); it != recent.end(); ++it) {
+        if (it->first == data) {
+            recent.splice(recent.begin(), recent, it);
+            return recent.front().second;
+        }
+    }
+    QImage image;
+    if (!image.loadFromData(data))
+        return QImage();
+    if (image.sizeInBytes() <= c_nMaxRecentImageBytes) {
+        recent.emplace_front(data, image);
+        if (recent.size() > c_nRecentImages)
+            recent.pop_back();
+    }
+    return image;
+}
+
+} // namespace
 
 CReportDocument::CReportDocument(const CTemplateDirectory& directory, QObject* parent)
     : QTextDocument(parent)
@@ -36,8 +72,8 @@ QVariant CReportDocument::loadResource(int type, const QUrl& name)
     // Images are decoded once here; handed over as bytes, they would be decoded
     // again at every measurement in the layout and at every page painted.
     if (type == QTextDocument::ImageResource) {
-        QImage image;
-        if (image.loadFromData(data)) {
+        const QImage image = decoded(data);
+        if (!image.isNull()) {
             addResource(type, name, image);
             return image;
         }

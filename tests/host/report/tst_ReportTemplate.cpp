@@ -116,6 +116,11 @@ private slots:
         // Refused once, however often the document asks for it.
         QCOMPARE(m_pLogger->GetEntries().size(), size_t(1));
         QVERIFY(QString::fromStdString(m_pLogger->GetMessages().front()).startsWith(QStringLiteral("Refused to load \"%1\"").arg(source)));
+        // A changed image shows at the next render.
+        const QColor changed(0x20, 0x30, 0xd0);
+        WriteFile(folder("img/logo.png"), NReportTest::Png(changed));
+        widget.UpdateReport();
+        QVERIFY(NReportTest::CountPixels(widget, changed) >= 22 * 22 && NReportTest::CountPixels(widget, inside) == 0);
     }
 
 private:
