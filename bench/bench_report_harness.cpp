@@ -324,7 +324,7 @@ int main(int argc, char** argv)
             &start, nullptr);
 
     SSeries report50, cursor50, plain50;
-    measure("50 rows", report(50, 60), cursor(50, 60), quick ? 3 : 5, quick ? 3 : 15, 30, &report50, &cursor50);
+    measure("50 rows", report(50, 60), cursor(50, 60), quick ? 3 : 5, quick ? 3 : 25, 30, &report50, &cursor50);
     measure("50 rows, HTML", plain(50, 60), nullptr, 3, quick ? 3 : 7, 10, &plain50, nullptr);
     printSize("1", "50", report50, cursor50, plain50, 100, 0.8, 40e6 / 1024);
 

@@ -34,6 +34,9 @@ QImage decoded(const QByteArray& data)
     QImage image;
     if (!image.loadFromData(data))
         return QImage();
+    // In the form that painting takes: the document makes a pixmap of it for every
+    // layout, which converts any other form again, in threads of its own.
+    image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.sizeInBytes() <= c_nMaxRecentImageBytes) {
         recent.emplace_front(data, image);
         if (recent.size() > c_nRecentImages)
