@@ -281,6 +281,7 @@ void CFastReportWidget::UpdateReport()
             rows += int(qMin<unsigned int>(dataSet->rowSize(), INT_MAX / 2));
     }
     SReportError error;
+    m_bCancelRequested = false;
     // The report shown until now lends the new one its tables that come out the
     // same; while the new one is built there is none.
     m_pView->SetReport(nullptr);
@@ -299,11 +300,12 @@ void CFastReportWidget::UpdateReport()
         m_pView->SetReport(m_pReport.get());
         m_pPages->setCurrentWidget(m_pReportPage);
     } else {
-        m_sLastError = m_bCancelRequested ? error.message : error.Text();
-        LogReport(m_bCancelRequested ? 3 : 1, __LINE__, m_sLastError);
-        m_pErrorLabel->setText(m_bCancelRequested ? m_sLastError
-                                                  : QObject::tr("The report could not be rendered.") + QStringLiteral("\n\n")
-                                                        + m_sLastError);
+        const bool cancelled = m_bCancelRequested;
+        m_sLastError = cancelled ? error.message : error.Text();
+        LogReport(cancelled ? 3 : 1, __LINE__, m_sLastError);
+        m_pErrorLabel->setText(cancelled ? m_sLastError
+                                         : QObject::tr("The report could not be rendered.") + QStringLiteral("\n\n")
+                                               + m_sLastError);
         m_pPages->setCurrentWidget(m_pErrorLabel);
     }
     checkSubject();
@@ -317,7 +319,6 @@ std::unique_ptr<CReport> CFastReportWidget::buildWithProgress(const CReport* pre
     m_pProgressBar->setValue(0);
     m_pPages->setCurrentWidget(m_pProgressPage);
 
-    m_bCancelRequested = false;
     m_pCancelButton->setEnabled(true);
     m_pCancelButton->setFocus();
 

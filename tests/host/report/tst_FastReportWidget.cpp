@@ -75,7 +75,8 @@ private slots:
         for (int row = 0; row < 6000; ++row)
             rows.push_back({std::string("GENE") + std::to_string(row), row});
         CFastReportWidget widget(nullptr);
-        widget.SetDataSets({DataSet("Findings", {"Gene", "Position"}, rows)});
+        const auto findings = DataSet("Findings", {"Gene", "Position"}, rows);
+        widget.SetDataSets({findings});
         QPushButton other(QStringLiteral("Other"));
         int otherClicks = 0;
         connect(&other, &QPushButton::clicked, [&otherClicks] { ++otherClicks; });
@@ -94,6 +95,14 @@ private slots:
         QCOMPARE(qobject_cast<QLabel*>(pages->currentWidget())->text(), widget.LastError());
         QVERIFY(m_pLogger->Contains("Rendering the report was cancelled.", NLog::LogLevelInfo));
 
+        // What fails after a cancelled render is an error again.
+        const QString reportPath = widget.GetReportPath();
+        widget.SetDataSets({});
+        QVERIFY(!render(&widget, "{% if %}").isEmpty());
+        QVERIFY(qobject_cast<QLabel*>(pages->currentWidget())->text().startsWith(QStringLiteral("The report could not be rendered.")));
+
+        widget.SetReportPath(reportPath);
+        widget.SetDataSets({findings});
         QTimer::singleShot(0, &widget, [&] { QTest::mouseClick(&other, Qt::LeftButton); });
         widget.UpdateReport();
         QVERIFY2(widget.HasReport() && widget.PageCount() > 10, qPrintable(widget.LastError()));
