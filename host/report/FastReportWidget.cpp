@@ -275,6 +275,25 @@ void CFastReportWidget::SetReportPath(const QString& path)
 
 void CFastReportWidget::UpdateReport()
 {
+    // A render asked for while one is built (by a timer or a signal served while
+    // the window goes on painting) does not start inside it: it follows once the
+    // running one is done, with what was set by then. A render the user cancelled
+    // takes the ones asked for meanwhile with it.
+    if (m_bBuilding) {
+        m_bUpdatePending = true;
+        return;
+    }
+    m_bBuilding = true;
+    do {
+        m_bUpdatePending = false;
+        updateOnce();
+    } while (m_bUpdatePending && !m_bCancelRequested);
+    m_bUpdatePending = false;
+    m_bBuilding = false;
+}
+
+void CFastReportWidget::updateOnce()
+{
     int rows = 0;
     for (const boost::shared_ptr<IDataSet>& dataSet : m_dataSets) {
         if (dataSet)
@@ -290,6 +309,12 @@ void CFastReportWidget::UpdateReport()
     input.previous = previous.get();
     std::unique_ptr<CReport> report =
         rows >= c_nBackgroundRows ? buildWithProgress(previous.get(), rows, &error) : buildReport(input, &error);
+    if (m_bClearedWhileBuilding) {
+        // ClearReport came while it was built: what was built is for input that is gone.
+        m_bClearedWhileBuilding = false;
+        m_bCancelRequested = false;
+        return;
+    }
 
     m_pReport = std::move(report);
     m_bInputChanged = false;
@@ -341,6 +366,12 @@ std::unique_ptr<CReport> CFastReportWidget::buildWithProgress(const CReport* pre
 
 void CFastReportWidget::ClearReport()
 {
+    if (m_bBuilding) {
+        // The render under way stops and its result is dropped.
+        m_bClearedWhileBuilding = true;
+        m_bCancelRequested = true;
+        m_bUpdatePending = false;
+    }
     m_variables.clear();
     m_dataSets.clear();
     m_memoColors.clear();

@@ -132,6 +132,8 @@ private:
     // Builds the report of what was set while the viewer shows how many of the rows
     // are in; the window keeps painting, and its Cancel button (or Escape) is the
     // only input that gets through: it ends the build without a report.
+    // One render of what was set (UpdateReport without its guard against nesting).
+    void updateOnce();
     // previous, when given, lends the new report its unchanged tables.
     std::unique_ptr<CReport> buildWithProgress(const CReport* previous, int rows, SReportError* error);
     void showPageCounter(int page, int count);
@@ -167,6 +169,10 @@ private:
     QLabel* m_pProgressLabel;
     QPushButton* m_pCancelButton;
     bool m_bCancelRequested = false;
+    // A render is being built; another was asked for meanwhile; ClearReport came meanwhile.
+    bool m_bBuilding = false;
+    bool m_bUpdatePending = false;
+    bool m_bClearedWhileBuilding = false;
 };
 
 } // namespace NFastReport

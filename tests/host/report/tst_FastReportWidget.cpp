@@ -109,6 +109,37 @@ private slots:
         QCOMPARE(otherClicks, 0);
     }
 
+    // A render asked for while a long one is built follows it instead of running
+    // inside it; ClearReport while one is built drops it.
+    void rendersDoNotNest()
+    {
+        NReportTest::Rows rows;
+        for (int row = 0; row < 6000; ++row)
+            rows.push_back({std::string("GENE") + std::to_string(row)});
+        const auto findings = DataSet("Findings", {"Gene"}, rows);
+        CFastReportWidget widget(nullptr);
+        widget.SetVariables({{"PatientFIO", "First"}});
+        widget.SetDataSets({findings});
+        int updates = 0;
+        connect(&widget, &CFastReportWidget::reportUpdated, [&updates] { ++updates; });
+        int updatesWhenAsked = -1;
+        QTimer::singleShot(0, &widget, [&] {
+            widget.SetVariables({{"PatientFIO", "Second"}});
+            widget.UpdateReport();
+            updatesWhenAsked = updates;
+        });
+        QCOMPARE(render(&widget, "<p>{{ PatientFIO }}</p>{% dataset \"Findings\" %}"), QString());
+        QCOMPARE(updatesWhenAsked, 0);
+        QCOMPARE(updates, 2);
+        QVERIFY(widget.HasReport() && widget.ReportText().startsWith(QStringLiteral("Second\n")));
+
+        QTimer::singleShot(0, &widget, [&widget] { widget.ClearReport(); });
+        widget.UpdateReport();
+        QVERIFY(!widget.HasReport());
+        QCOMPARE(updates, 2);
+        QCOMPARE(widget.findChild<QStackedWidget*>()->currentWidget()->objectName(), QStringLiteral("ReportEmpty"));
+    }
+
     // A report built again takes over only the tables that come out exactly the
     // same: a changed cell or colour shows at once.
     void onlyUnchangedTablesTakenOver()
