@@ -7,6 +7,7 @@
 #include "host/report/ReportView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
@@ -18,6 +19,7 @@
 #include <QEventLoop>
 #include <QPageSize>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QKeyEvent>
 #include <QProgressBar>
@@ -155,6 +157,7 @@ CFastReportWidget::CFastReportWidget(QWidget* parent)
     , m_pCancelButton(new QPushButton(QObject::tr("Cancel")))
 {
     setObjectName(QStringLiteral("FastReportWidget"));
+    setFocusProxy(m_pView);
     m_pEmptyLabel->setObjectName(QStringLiteral("ReportEmpty"));
     m_pEmptyLabel->setAlignment(Qt::AlignCenter);
     m_pEmptyLabel->setEnabled(false);
@@ -188,8 +191,29 @@ CFastReportWidget::CFastReportWidget(QWidget* parent)
     auto* spacer = new QWidget;
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolBar->addWidget(spacer);
+    struct SPageAction
+    {
+        const char* name;
+        const char* icon;
+        QString text;
+        void (CReportView::*go)();
+    };
+    for (const SPageAction& page : {SPageAction{"FirstPageAction", "go-first", QObject::tr("First page"), &CReportView::firstPage},
+                                    SPageAction{"PreviousPageAction", "go-previous", QObject::tr("Previous page"), &CReportView::previousPage},
+                                    SPageAction{"NextPageAction", "go-next", QObject::tr("Next page"), &CReportView::nextPage},
+                                    SPageAction{"LastPageAction", "go-last", QObject::tr("Last page"), &CReportView::lastPage}}) {
+        QAction* action = addZoomAction(this, toolBar, QLatin1String(page.icon), page.text, QKeySequence());
+        action->setObjectName(QLatin1String(page.name));
+        connect(action, &QAction::triggered, m_pView, page.go);
+        if (page.go == &CReportView::previousPage)
+            toolBar->addWidget(m_pPageLabel);
+    }
     m_pPageLabel->setObjectName(QStringLiteral("PageLabel"));
-    toolBar->addWidget(m_pPageLabel);
+    toolBar->addSeparator();
+    QAction* preview = addZoomAction(this, toolBar, QStringLiteral("document-print-preview"), QObject::tr("Print preview"),
+                                     QKeySequence());
+    preview->setObjectName(QStringLiteral("PrintPreviewAction"));
+    connect(preview, &QAction::triggered, this, &CFastReportWidget::printPreview);
     connect(m_pView, &CReportView::zoomChanged, this, &CFastReportWidget::showZoom);
     connect(m_pView, &CReportView::currentPageChanged, this, &CFastReportWidget::showPageCounter);
 
@@ -324,6 +348,10 @@ void CFastReportWidget::updateOnce()
         m_sLastError.clear();
         m_pView->SetReport(m_pReport.get());
         m_pPages->setCurrentWidget(m_pReportPage);
+        // The page keys work at once when nothing else in the window has the focus.
+        const QWidget* focused = QApplication::focusWidget();
+        if (!focused || !focused->isVisible() || focused->window() != window())
+            m_pView->setFocus(Qt::OtherFocusReason);
     } else {
         const bool cancelled = m_bCancelRequested;
         m_sLastError = cancelled ? error.message : error.Text();
@@ -564,6 +592,28 @@ void CFastReportWidget::printReport()
     QString error;
     if (!Print(&printer, &error))
         QMessageBox::warning(this, QObject::tr("Print"), error);
+}
+
+void CFastReportWidget::printPreview()
+{
+    if (!m_pReport)
+        return;
+    const QString stale = StaleReason();
+    if (!stale.isEmpty()) {
+        QMessageBox::warning(this, QObject::tr("Print preview"), stale);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setDocName(m_pReport->Title());
+    QPrintPreviewDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("ReportPrintPreview"));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
+        QString error;
+        if (!Print(target, &error))
+            LogReport(1, __LINE__, error);
+    });
+    dialog.exec();
 }
 
 void CFastReportWidget::saveAsPDF()

@@ -121,6 +121,8 @@ public slots:
     // Asks for a file name and saves the report shown as PDF; a failure is shown in a
     // message box and leaves any file there untouched. Does nothing without a report.
     void saveAsPDF();
+    // Shows the report's pages as the printer will have them, to print from there.
+    void printPreview();
     // Shows or hides the banner of a stale report after the subject may have changed.
     void checkSubject();
 

@@ -2,6 +2,7 @@
 
 #include "host/report/Report.h"
 
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -57,8 +58,63 @@ int CReportView::CurrentPage() const
     if (!m_pReport)
         return -1;
     const double pageStep = m_pReport->PageSize().height() * m_dZoom + c_dGap;
-    const double middle = verticalScrollBar()->value() + viewport()->height() / 2.0 - c_dGap / 2;
+    const QScrollBar* bar = verticalScrollBar();
+    if (bar->maximum() > 0 && bar->value() == bar->maximum())
+        return m_pReport->PageCount() - 1;
+    const double middle = bar->value() + viewport()->height() / 2.0 - c_dGap / 2;
     return qBound(0, int(std::floor(middle / pageStep)), m_pReport->PageCount() - 1);
+}
+
+void CReportView::ShowPage(int page)
+{
+    if (!m_pReport || m_pReport->PageCount() == 0)
+        return;
+    page = qBound(0, page, m_pReport->PageCount() - 1);
+    verticalScrollBar()->setValue(int(std::floor(pageRect(page).top() - c_dGap)));
+    notifyPage();
+}
+
+void CReportView::firstPage()
+{
+    ShowPage(0);
+}
+
+void CReportView::previousPage()
+{
+    ShowPage(CurrentPage() - 1);
+}
+
+void CReportView::nextPage()
+{
+    ShowPage(CurrentPage() + 1);
+}
+
+void CReportView::lastPage()
+{
+    if (m_pReport)
+        ShowPage(m_pReport->PageCount() - 1);
+}
+
+void CReportView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Home:
+        firstPage();
+        break;
+    case Qt::Key_End:
+        lastPage();
+        break;
+    case Qt::Key_PageUp:
+        previousPage();
+        break;
+    case Qt::Key_PageDown:
+        nextPage();
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void CReportView::setZoom(double zoom)

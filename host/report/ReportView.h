@@ -28,14 +28,21 @@ public:
 
     double Zoom() const;
     bool IsFitWidth() const;
-    // The page (from 0) at the middle of the view; -1 without a report.
+    // The page (from 0) at the middle of the view, the last one when the view is
+    // scrolled to the end; -1 without a report.
     int CurrentPage() const;
+    // Scrolls page (from 0, bounded to the pages there are) to the top of the view.
+    void ShowPage(int page);
 
 public slots:
     void setZoom(double zoom);
     void zoomIn();
     void zoomOut();
     void fitWidth();
+    void firstPage();
+    void previousPage();
+    void nextPage();
+    void lastPage();
 
 signals:
     void zoomChanged(double zoom);
@@ -46,6 +53,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // Home and End (also with Ctrl) go to the first and last page, Page Up and
+    // Page Down to the previous and next.
+    void keyPressEvent(QKeyEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QFileDialog>
 #include <QLabel>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -287,6 +288,48 @@ private slots:
         widget.findChild<QAction*>(QStringLiteral("FitWidthAction"))->trigger();
         widget.findChild<QAction*>(QStringLiteral("ZoomOutAction"))->trigger();
         QVERIFY(percent() < fitted);
+    }
+
+    // The page keys work as soon as the viewer shows a report; the toolbar pages
+    // too, and its print preview shows every page.
+    void pageNavigationAndPreview()
+    {
+        CFastReportWidget widget(nullptr);
+        widget.SetDataSets({DataSet("Numbers", {"N"}, NReportTest::Rows(200, {std::string("row")}))});
+        widget.resize(600, 500);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        render(&widget, "{% dataset \"Numbers\" %}");
+        auto* view = widget.findChild<QAbstractScrollArea*>(QStringLiteral("ReportView"));
+        const int last = widget.PageCount() - 1;
+        QVERIFY(last >= 2 && view->hasFocus());
+        auto* counter = widget.findChild<QLabel*>(QStringLiteral("PageLabel"));
+        auto page = [counter] { return counter->text().section(' ', 1, 1).toInt() - 1; };
+        QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(page(), last);
+        QTest::keyClick(view, Qt::Key_PageUp);
+        QCOMPARE(page(), last - 1);
+        QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(page(), 0);
+        QTest::keyClick(view, Qt::Key_PageDown);
+        QCOMPARE(page(), 1);
+        widget.findChild<QAction*>(QStringLiteral("LastPageAction"))->trigger();
+        QCOMPARE(counter->text(), QStringLiteral("Page %1 of %1").arg(last + 1));
+        widget.findChild<QAction*>(QStringLiteral("PreviousPageAction"))->trigger();
+        widget.findChild<QAction*>(QStringLiteral("FirstPageAction"))->trigger();
+        widget.findChild<QAction*>(QStringLiteral("NextPageAction"))->trigger();
+        QCOMPARE(page(), 1);
+
+        int previewPages = -1;
+        QTimer::singleShot(0, &widget, [&previewPages] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (auto* preview = dialog ? dialog->findChild<QPrintPreviewWidget*>() : nullptr)
+                previewPages = preview->pageCount();
+            if (dialog)
+                dialog->reject();
+        });
+        widget.findChild<QAction*>(QStringLiteral("PrintPreviewAction"))->trigger();
+        QCOMPARE(previewPages, last + 1);
     }
 
     // Save as PDF: the name chosen gets its suffix, and the folder is proposed next time.
