@@ -37,6 +37,7 @@ void CReportView::SetReport(const CReport* report)
 {
     m_pReport = report;
     m_nLastPage = -1;
+    m_nShownPage = -1;
     applyZoom(m_bFitWidth ? fittingZoom() : m_dZoom, m_bFitWidth, 0);
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -71,7 +72,16 @@ void CReportView::ShowPage(int page)
         return;
     page = qBound(0, page, m_pReport->PageCount() - 1);
     verticalScrollBar()->setValue(int(std::floor(pageRect(page).top() - c_dGap)));
+    m_nShownPage = page;
+    m_nShownAt = verticalScrollBar()->value();
     notifyPage();
+}
+
+int CReportView::pagingFrom() const
+{
+    // Zoomed out, the page in the middle of the view is not the one just shown at
+    // its top: paging goes on from that one while the view has not moved.
+    return m_nShownPage >= 0 && verticalScrollBar()->value() == m_nShownAt ? m_nShownPage : CurrentPage();
 }
 
 void CReportView::firstPage()
@@ -81,12 +91,12 @@ void CReportView::firstPage()
 
 void CReportView::previousPage()
 {
-    ShowPage(CurrentPage() - 1);
+    ShowPage(pagingFrom() - 1);
 }
 
 void CReportView::nextPage()
 {
-    ShowPage(CurrentPage() + 1);
+    ShowPage(pagingFrom() + 1);
 }
 
 void CReportView::lastPage()
@@ -147,6 +157,7 @@ double CReportView::fittingZoom() const
 // Keeps the content point at anchorY (view pixels from the top) where it is.
 void CReportView::applyZoom(double zoom, bool fitWidth, int anchorY)
 {
+    m_nShownPage = -1;
     zoom = qBound(c_dMinZoom, zoom, c_dMaxZoom);
     const double anchor = (verticalScrollBar()->value() + anchorY) / m_dZoom;
     const bool changed = !qFuzzyCompare(zoom, m_dZoom);

@@ -63,6 +63,8 @@ private:
     double fittingZoom() const;
     void updateScrollBars();
     void notifyPage();
+    // The page that previous and next page go on from.
+    int pagingFrom() const;
     // A page's place in the content (scrolling not applied), in view pixels.
     QRectF pageRect(int page) const;
     QSizeF contentSize() const;
@@ -71,6 +73,9 @@ private:
     double m_dZoom = 1.0;
     bool m_bFitWidth = true;
     int m_nLastPage = -1;
+    // The page ShowPage put at the top, and the scroll position it left.
+    int m_nShownPage = -1;
+    int m_nShownAt = -1;
 };
 
 } // namespace NFastReport
