@@ -307,13 +307,21 @@ void CFastReportWidget::UpdateReport()
         m_bUpdatePending = true;
         return;
     }
+    // Reset however the render ends, also by an exception from a data set.
+    struct SBuilding
+    {
+        CFastReportWidget* widget;
+        ~SBuilding()
+        {
+            widget->m_bUpdatePending = false;
+            widget->m_bBuilding = false;
+        }
+    } building{this};
     m_bBuilding = true;
     do {
         m_bUpdatePending = false;
         updateOnce();
     } while (m_bUpdatePending && !m_bCancelRequested);
-    m_bUpdatePending = false;
-    m_bBuilding = false;
 }
 
 void CFastReportWidget::updateOnce()
