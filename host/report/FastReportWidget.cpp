@@ -580,18 +580,25 @@ QString CFastReportWidget::SuggestedPdfPath() const
     return QDir(folder).filePath(parts.join(QLatin1Char('_')) + QStringLiteral(".pdf"));
 }
 
-void CFastReportWidget::printReport()
+bool CFastReportWidget::readyToPrint(const QString& title, QPrinter* printer)
 {
     if (!m_pReport)
-        return;
+        return false;
     const QString stale = StaleReason();
     if (!stale.isEmpty()) {
-        QMessageBox::warning(this, QObject::tr("Print"), stale);
-        return;
+        QMessageBox::warning(this, title, stale);
+        return false;
     }
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setDocName(m_pReport->Title());
+    return true;
+}
+
+void CFastReportWidget::printReport()
+{
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setDocName(m_pReport->Title());
+    if (!readyToPrint(QObject::tr("Print"), &printer))
+        return;
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, m_pReport->PageCount());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
@@ -604,16 +611,9 @@ void CFastReportWidget::printReport()
 
 void CFastReportWidget::printPreview()
 {
-    if (!m_pReport)
-        return;
-    const QString stale = StaleReason();
-    if (!stale.isEmpty()) {
-        QMessageBox::warning(this, QObject::tr("Print preview"), stale);
-        return;
-    }
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setDocName(m_pReport->Title());
+    if (!readyToPrint(QObject::tr("Print preview"), &printer))
+        return;
     QPrintPreviewDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("ReportPrintPreview"));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {

@@ -139,6 +139,9 @@ private:
     // previous, when given, lends the new report its unchanged tables.
     std::unique_ptr<CReport> buildWithProgress(const CReport* previous, int rows, SReportError* error);
     void showPageCounter(int page, int count);
+    // Sets printer up for the report shown; false (after saying why, under title)
+    // when there is none or it is stale.
+    bool readyToPrint(const QString& title, QPrinter* printer);
     // The data given changed after the last render; the banner is checked once the
     // caller is done handing over.
     void inputChanged();
