@@ -24,6 +24,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
+#include <QEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QIcon>
@@ -100,6 +101,24 @@ QTranslator* translationFile(const QString& base, const QLocale& locale)
     } while (false)
 
 namespace {
+
+// Turns the mouse wheel away from a sample selector that has not the focus: a
+// wheel scrolling the report past it must not change the sample.
+class CWheelOnlyWithFocus : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Wheel && watched->isWidgetType() && !static_cast<QWidget*>(watched)->hasFocus()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+};
 
 // Runs an operation that the user triggers: what it throws is logged, and the
 // operation returns normally. IsEscapedExceptionEntry knows these texts.
@@ -235,6 +254,10 @@ void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
     connect(m_pSaveAsPdfAction, &QAction::triggered, m_pReportWidget, &NFastReport::CFastReportWidget::saveAsPDF);
 
     m_pSamplesCombo = new QComboBox(m_pMainWindow);
+    m_pSamplesCombo->setToolTip(QObject::tr("The sample that the report is about"));
+    m_pSamplesCombo->setAccessibleName(QObject::tr("Sample"));
+    m_pSamplesCombo->setFocusPolicy(Qt::StrongFocus);
+    m_pSamplesCombo->installEventFilter(new CWheelOnlyWithFocus(m_pSamplesCombo));
     connect(m_pSamplesCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &CBaseExtension::selectSampleChanged);
     // The viewer tells a report of another sample from the selected one's; the check

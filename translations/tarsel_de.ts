@@ -995,5 +995,9 @@
         <source>Print preview</source>
         <translation>Druckvorschau</translation>
     </message>
+    <message>
+        <source>The sample that the report is about</source>
+        <translation>Die Probe, um die es im Bericht geht</translation>
+    </message>
 </context>
 </TS>

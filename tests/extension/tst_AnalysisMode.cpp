@@ -1,5 +1,8 @@
 #include "tests/support/ExtensionTest.h"
 
+#include <QComboBox>
+#include <QWheelEvent>
+
 class TestAnalysisMode : public QObject
 {
     Q_OBJECT
@@ -137,6 +140,16 @@ private slots:
             QCOMPARE(extension.m_pAnalyseToolBar->widgetForAction(actions.at(6)), static_cast<QWidget*>(extension.m_pSamplesCombo));
             QTRY_VERIFY(extension.m_pSamplesCombo->isVisible());
             QCOMPARE(extension.m_pSamplesCombo->count(), 2);
+            if (entry == 0) {
+                // Named for a screen reader; a wheel passing over it changes nothing unless it has the focus.
+                QComboBox* selector = extension.m_pSamplesCombo;
+                QVERIFY(!selector->toolTip().isEmpty() && !selector->accessibleName().isEmpty());
+                const int selected = selector->currentIndex();
+                QWheelEvent wheel(QPointF(5, 5), selector->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, selected == 0 ? -120 : 120),
+                                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                QCoreApplication::sendEvent(selector, &wheel);
+                QCOMPARE(selector->currentIndex(), selected);
+            }
             extension.ExitAnalyse();
             QCOMPARE(extension.m_pSamplesCombo->parentWidget(), static_cast<QWidget*>(extension.m_pAnalyseToolBar));
         }
