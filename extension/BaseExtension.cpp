@@ -246,6 +246,7 @@ void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
 
     m_pPrintReportAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/print_report.png")),
                                        QObject::tr("Print report"), this);
+    m_pPrintReportAction->setShortcut(QKeySequence::Print);
     connect(m_pPrintReportAction, &QAction::triggered, m_pReportWidget,
             &NFastReport::CFastReportWidget::printReport);
 
