@@ -13,6 +13,8 @@ TARSEL_PACKAGES=(
     libboost-dev
     libgrantlee5-dev
     libhts-dev
+    # The SVG icons of the viewer and the demo window.
+    libqt5svg5
     # Report fonts: Latin, Greek, Cyrillic, Arabic, Hebrew; Chinese and Japanese;
     # Hangul; symbols. A patient name in any of these prints as itself.
     fonts-dejavu-core

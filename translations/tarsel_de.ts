@@ -999,5 +999,33 @@
         <source>The sample that the report is about</source>
         <translation>Die Probe, um die es im Bericht geht</translation>
     </message>
+    <message>
+        <source>Fit page</source>
+        <translation>Ganze Seite</translation>
+    </message>
+    <message>
+        <source>Zoom: a percentage from %1 to %2, or a fit</source>
+        <translation>Zoom: ein Prozentwert von %1 bis %2 oder eine Einpassung</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>Page </source>
+        <translation>Seite </translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Seite</translation>
+    </message>
+    <message>
+        <source>The page in view; type a page number and press Enter to go there</source>
+        <translation>Die angezeigte Seite; eine Seitenzahl eingeben und mit Enter dorthin springen</translation>
+    </message>
+    <message>
+        <source> of %1</source>
+        <translation> von %1</translation>
+    </message>
 </context>
 </TS>

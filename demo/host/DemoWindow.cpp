@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -25,19 +26,32 @@
 
 namespace {
 
-QAction* fileAction(const QString& text, QKeySequence::StandardKey key, QObject* parent)
+// The window's own icon where the desktop's icon theme has none.
+QIcon windowIcon(const QString& name)
 {
-    auto* action = new QAction(text, parent);
+    return QIcon::fromTheme(name, QIcon(QStringLiteral(":/Demo/Icons/%1.svg").arg(name)));
+}
+
+QAction* fileAction(const QString& icon, const QString& text, QKeySequence::StandardKey key, QObject* parent)
+{
+    auto* action = new QAction(windowIcon(icon), text, parent);
     action->setShortcut(key);
     return action;
 }
 
 } // namespace
 
+// The demo host's code is a static library: its resources are registered by hand.
+static void registerIcons()
+{
+    Q_INIT_RESOURCE(demo_icons);
+}
+
 CDemoWindow::CDemoWindow()
     : m_pWindow(std::make_unique<NTarsel::CMainWindow>())
     , m_pProfile(NTarsel::CreateProfile(QObject::tr("Laboratory")))
 {
+    registerIcons();
     NTarsel::CMainWindow* window = m_pWindow.get();
     window->resize(1100, 760);
 
@@ -82,14 +96,14 @@ CDemoWindow::~CDemoWindow()
 void CDemoWindow::buildToolBars()
 {
     NTarsel::CMainWindow* window = m_pWindow.get();
-    QAction* open = fileAction(QObject::tr("Open project..."), QKeySequence::Open, window);
+    QAction* open = fileAction(QStringLiteral("document-open"), QObject::tr("Open project..."), QKeySequence::Open, window);
     connect(open, &QAction::triggered, this, [this] {
         const QString path = QFileDialog::getOpenFileName(m_pWindow.get(), QObject::tr("Open project"), m_sProjectFolder,
                                                           QObject::tr("Projects (*.tproj);;All files (*)"));
         if (!path.isEmpty())
             emit openProjectRequested(path);
     });
-    QAction* save = fileAction(QObject::tr("Save project"), QKeySequence::Save, window);
+    QAction* save = fileAction(QStringLiteral("document-save"), QObject::tr("Save project"), QKeySequence::Save, window);
     connect(save, &QAction::triggered, this, &CDemoWindow::saveProjectRequested);
 
     QToolBar* fileBar = window->addToolBar(QObject::tr("File"));
@@ -122,11 +136,12 @@ void CDemoWindow::buildMenus()
     // The File toolbar's actions, in the same order.
     fileMenu->addActions(window->findChild<QToolBar*>(QStringLiteral("FileToolBar"))->actions());
     fileMenu->addSeparator();
-    QAction* quit = fileAction(QObject::tr("Quit"), QKeySequence::Quit, window);
+    QAction* quit = fileAction(QStringLiteral("application-exit"), QObject::tr("Quit"), QKeySequence::Quit, window);
     connect(quit, &QAction::triggered, window, &QWidget::close);
     fileMenu->addAction(quit);
     QMenu* helpMenu = window->menuBar()->addMenu(QObject::tr("Help"));
-    helpMenu->addAction(QObject::tr("Plug-ins..."), this, &CDemoWindow::pluginInfoRequested);
+    helpMenu->addAction(windowIcon(QStringLiteral("help-about")), QObject::tr("Plug-ins..."), this,
+                        &CDemoWindow::pluginInfoRequested);
 }
 
 void CDemoWindow::AddDatabases(const QStringList& names)

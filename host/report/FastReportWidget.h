@@ -15,12 +15,14 @@
 #include <memory>
 
 class QAction;
+class QComboBox;
 class QLabel;
 class QPainter;
 class QPrinter;
 class QProgressBar;
 class QPushButton;
 class QRectF;
+class QSpinBox;
 class QStackedWidget;
 
 namespace NFastReport {
@@ -148,6 +150,9 @@ private:
     // Why output is refused: no report (noReport), or a stale one.
     QString outputRefusal(const QString& noReport) const;
     void showZoom(double zoom);
+    // A zoom typed or chosen in the zoom box: a preset, or a percentage with or
+    // without its sign; anything else leaves the zoom as it is.
+    void applyZoomText(const QString& text);
 
     QMap<QString, QString> m_variables;
     std::list<boost::shared_ptr<IDataSet> > m_dataSets;
@@ -167,8 +172,8 @@ private:
     QLabel* m_pErrorLabel;
     QWidget* m_pReportPage;
     CReportView* m_pView;
-    QLabel* m_pZoomLabel;
-    QLabel* m_pPageLabel;
+    QComboBox* m_pZoomBox;
+    QSpinBox* m_pPageBox;
     QWidget* m_pProgressPage;
     QProgressBar* m_pProgressBar;
     QLabel* m_pProgressLabel;

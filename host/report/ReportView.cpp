@@ -38,7 +38,7 @@ void CReportView::SetReport(const CReport* report)
     m_pReport = report;
     m_nLastPage = -1;
     m_nShownPage = -1;
-    applyZoom(m_bFitWidth ? fittingZoom() : m_dZoom, m_bFitWidth, 0);
+    applyZoom(fittingZoom(m_eFit), m_eFit, 0);
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     notifyPage();
@@ -49,9 +49,9 @@ double CReportView::Zoom() const
     return m_dZoom;
 }
 
-bool CReportView::IsFitWidth() const
+CReportView::EFit CReportView::Fit() const
 {
-    return m_bFitWidth;
+    return m_eFit;
 }
 
 int CReportView::CurrentPage() const
@@ -129,7 +129,7 @@ void CReportView::keyPressEvent(QKeyEvent* event)
 
 void CReportView::setZoom(double zoom)
 {
-    applyZoom(zoom, false, viewport()->height() / 2);
+    applyZoom(zoom, EFit::None, viewport()->height() / 2);
 }
 
 void CReportView::zoomIn()
@@ -144,25 +144,35 @@ void CReportView::zoomOut()
 
 void CReportView::fitWidth()
 {
-    applyZoom(fittingZoom(), true, viewport()->height() / 2);
+    applyZoom(fittingZoom(EFit::Width), EFit::Width, viewport()->height() / 2);
 }
 
-double CReportView::fittingZoom() const
+void CReportView::fitPage()
 {
-    if (!m_pReport)
+    const int page = CurrentPage();
+    applyZoom(fittingZoom(EFit::Page), EFit::Page, 0);
+    ShowPage(page);
+}
+
+double CReportView::fittingZoom(EFit fit) const
+{
+    if (!m_pReport || fit == EFit::None)
         return m_dZoom;
-    return (viewport()->width() - 2 * c_dGap - c_dShadow) / m_pReport->PageSize().width();
+    const double width = (viewport()->width() - 2 * c_dGap - c_dShadow) / m_pReport->PageSize().width();
+    if (fit == EFit::Width)
+        return width;
+    return qMin(width, (viewport()->height() - 2 * c_dGap - c_dShadow) / m_pReport->PageSize().height());
 }
 
 // Keeps the content point at anchorY (view pixels from the top) where it is.
-void CReportView::applyZoom(double zoom, bool fitWidth, int anchorY)
+void CReportView::applyZoom(double zoom, EFit fit, int anchorY)
 {
     m_nShownPage = -1;
     zoom = qBound(c_dMinZoom, zoom, c_dMaxZoom);
     const double anchor = (verticalScrollBar()->value() + anchorY) / m_dZoom;
     const bool changed = !qFuzzyCompare(zoom, m_dZoom);
     m_dZoom = zoom;
-    m_bFitWidth = fitWidth;
+    m_eFit = fit;
     updateScrollBars();
     verticalScrollBar()->setValue(int(std::lround(anchor * m_dZoom)) - anchorY);
     viewport()->update();
@@ -223,8 +233,8 @@ void CReportView::paintEvent(QPaintEvent* event)
 void CReportView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    if (m_bFitWidth)
-        applyZoom(fittingZoom(), true, 0);
+    if (m_eFit != EFit::None)
+        applyZoom(fittingZoom(m_eFit), m_eFit, 0);
     else
         updateScrollBars();
 }
@@ -237,7 +247,7 @@ void CReportView::wheelEvent(QWheelEvent* event)
     }
     const double steps = event->angleDelta().y() / 120.0;
     if (m_pReport && steps != 0)
-        applyZoom(m_dZoom * std::pow(c_dZoomStep, steps), false, int(event->position().y()));
+        applyZoom(m_dZoom * std::pow(c_dZoomStep, steps), EFit::None, int(event->position().y()));
     event->accept();
 }
 

@@ -9,8 +9,9 @@ class CReport;
 // The preview of a rendered report: its pages one below the other on a grey
 // background, each with a small shadow, scrolled by pixels. Only the pages in view
 // are painted, through CReport::RenderPage. The zoom is a factor of the page's
-// natural size (1 = 100%); "fit width" keeps the page as wide as the view while
-// the view is resized. Ctrl+wheel zooms. The view does not own the report.
+// natural size (1 = 100%); "fit width" keeps the page as wide as the view and "fit
+// page" keeps a whole page in view while the view is resized. Ctrl+wheel zooms.
+// The view does not own the report.
 class CReportView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -26,8 +27,15 @@ public:
     // alive until it is replaced here.
     void SetReport(const CReport* report);
 
+    enum class EFit
+    {
+        None,
+        Width,
+        Page
+    };
+
     double Zoom() const;
-    bool IsFitWidth() const;
+    EFit Fit() const;
     // The page (from 0) at the middle of the view, the last one when the view is
     // scrolled to the end; -1 without a report.
     int CurrentPage() const;
@@ -39,6 +47,8 @@ public slots:
     void zoomIn();
     void zoomOut();
     void fitWidth();
+    // Shows the whole of the current page, from its top.
+    void fitPage();
     void firstPage();
     void previousPage();
     void nextPage();
@@ -59,8 +69,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    void applyZoom(double zoom, bool fitWidth, int anchorY);
-    double fittingZoom() const;
+    void applyZoom(double zoom, EFit fit, int anchorY);
+    double fittingZoom(EFit fit) const;
     void updateScrollBars();
     void notifyPage();
     // The page that previous and next page go on from.
@@ -71,7 +81,7 @@ private:
 
     const CReport* m_pReport = nullptr;
     double m_dZoom = 1.0;
-    bool m_bFitWidth = true;
+    EFit m_eFit = EFit::Width;
     int m_nLastPage = -1;
     // The page ShowPage put at the top, and the scroll position it left.
     int m_nShownPage = -1;

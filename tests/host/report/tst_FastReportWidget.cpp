@@ -6,17 +6,21 @@
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDate>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolBar>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -261,37 +265,57 @@ private slots:
         QVERIFY(pathogenicPixels > 100 && qAbs(pathogenicPixels - NReportTest::CountPixels(widget, benign)) < pathogenicPixels / 5);
     }
 
-    // The view opens fitted to the page's width, the counter follows the page in view,
-    // and the zoom follows the user.
-    void zoomAndPageCounter()
+    // The view opens fitted to the page's width; the zoom follows the keys, the wheel
+    // and the zoom box (presets and typed percentages), and the page box the page in
+    // view.
+    void zoomAndPageBox()
     {
         CFastReportWidget widget(nullptr);
         widget.SetDataSets({DataSet("Numbers", {"N"}, NReportTest::Rows(200, {std::string("row")}))});
-        render(&widget, "{% dataset \"Numbers\" %}");
         widget.resize(600, 500);
         widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget) && widget.PageCount() > 2);
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        render(&widget, "{% dataset \"Numbers\" %}");
+        QVERIFY(widget.PageCount() > 2);
         auto* view = widget.findChild<QAbstractScrollArea*>(QStringLiteral("ReportView"));
+        auto* zoomBox = widget.findChild<QComboBox*>(QStringLiteral("ZoomBox"));
+        const auto percent = [zoomBox] { return zoomBox->currentText().section(' ', 0, 0).toInt(); };
         // The page is 210 mm wide, 793.7 pixels at 96 dpi and a zoom of 100 %.
-        const QString zoom = widget.findChild<QLabel*>(QStringLiteral("ZoomLabel"))->text();
-        QVERIFY2(qAbs(zoom.section(QLatin1Char(' '), 0, 0).toInt() / 100.0 * 793.7 - view->viewport()->width()) < 50, qPrintable(zoom));
-        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
-        QCOMPARE(widget.findChild<QLabel*>(QStringLiteral("PageLabel"))->text(), QStringLiteral("Page %1 of %1").arg(widget.PageCount()));
-        // Zoom in, then Ctrl and the wheel zoom in further.
-        const auto percent = [&widget] { return widget.findChild<QLabel*>(QStringLiteral("ZoomLabel"))->text().section(' ', 0, 0).toInt(); };
         const int fitted = percent();
-        widget.findChild<QAction*>(QStringLiteral("ZoomInAction"))->trigger();
+        QVERIFY2(qAbs(fitted / 100.0 * 793.7 - view->viewport()->width()) < 50, qPrintable(zoomBox->currentText()));
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+        QCOMPARE(widget.findChild<QSpinBox*>(QStringLiteral("PageBox"))->text(), QStringLiteral("Page %1 of %1").arg(widget.PageCount()));
+
+        QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
         const int zoomedIn = percent();
+        QTest::keyClick(view, Qt::Key_Equal, Qt::ControlModifier);
         QWheelEvent wheel(QPointF(50, 50), view->mapToGlobal(QPoint(50, 50)), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(view->viewport(), &wheel);
         QVERIFY2(fitted < zoomedIn && zoomedIn < percent(), qPrintable(QStringLiteral("%1 %2 %3").arg(fitted).arg(zoomedIn).arg(percent())));
-        widget.findChild<QAction*>(QStringLiteral("FitWidthAction"))->trigger();
-        widget.findChild<QAction*>(QStringLiteral("ZoomOutAction"))->trigger();
+        QTest::keyClick(view, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(percent(), fitted);
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
         QVERIFY(percent() < fitted);
+
+        // Typed, with or without the sign; nonsense and the limits leave a zoom that is.
+        for (const auto& typed : {std::make_pair("150", 150), std::make_pair("75 %", 75), std::make_pair("lots", 75),
+                                  std::make_pair("9000", 400), std::make_pair("1", 25)}) {
+            zoomBox->lineEdit()->selectAll();
+            QTest::keyClicks(zoomBox->lineEdit(), QLatin1String(typed.first));
+            QTest::keyClick(zoomBox->lineEdit(), Qt::Key_Return);
+            QCOMPARE(percent(), typed.second);
+        }
+        QVERIFY(view->hasFocus());
+        // Fit page: the whole page, from its top, is in view.
+        emit zoomBox->activated(zoomBox->findText(QStringLiteral("Fit page")));
+        QVERIFY(percent() < fitted);
+        QVERIFY(percent() / 100.0 * 1122.5 <= view->viewport()->height());
+        emit zoomBox->activated(zoomBox->findText(QStringLiteral("Fit width")));
+        QCOMPARE(percent(), fitted);
     }
 
     // The page keys work as soon as the viewer shows a report; the toolbar pages
-    // too, and its print preview shows every page.
+    // and the page box too, and its print preview shows every page.
     void pageNavigationAndPreview()
     {
         CFastReportWidget widget(nullptr);
@@ -303,8 +327,8 @@ private slots:
         auto* view = widget.findChild<QAbstractScrollArea*>(QStringLiteral("ReportView"));
         const int last = widget.PageCount() - 1;
         QVERIFY(last >= 2 && view->hasFocus());
-        auto* counter = widget.findChild<QLabel*>(QStringLiteral("PageLabel"));
-        auto page = [counter] { return counter->text().section(' ', 1, 1).toInt() - 1; };
+        auto* pageBox = widget.findChild<QSpinBox*>(QStringLiteral("PageBox"));
+        auto page = [pageBox] { return pageBox->value() - 1; };
         QTest::keyClick(view, Qt::Key_End);
         QCOMPARE(page(), last);
         QTest::keyClick(view, Qt::Key_PageUp);
@@ -314,11 +338,21 @@ private slots:
         QTest::keyClick(view, Qt::Key_PageDown);
         QCOMPARE(page(), 1);
         widget.findChild<QAction*>(QStringLiteral("LastPageAction"))->trigger();
-        QCOMPARE(counter->text(), QStringLiteral("Page %1 of %1").arg(last + 1));
+        QCOMPARE(pageBox->text(), QStringLiteral("Page %1 of %1").arg(last + 1));
         widget.findChild<QAction*>(QStringLiteral("PreviousPageAction"))->trigger();
         widget.findChild<QAction*>(QStringLiteral("FirstPageAction"))->trigger();
         widget.findChild<QAction*>(QStringLiteral("NextPageAction"))->trigger();
         QCOMPARE(page(), 1);
+        // A page typed into the box is shown on Enter, and the page keys go on from it.
+        pageBox->setFocus();
+        pageBox->selectAll();
+        QTest::keyClicks(pageBox, QString::number(last));
+        QCOMPARE(page(), 1);
+        QTest::keyClick(pageBox, Qt::Key_Return);
+        QCOMPARE(page(), last - 1);
+        QVERIFY(view->hasFocus());
+        QTest::keyClick(view, Qt::Key_PageDown);
+        QCOMPARE(page(), last);
 
         int previewPages = -1;
         QTimer::singleShot(0, &widget, [&previewPages] {
@@ -330,6 +364,9 @@ private slots:
         });
         widget.findChild<QAction*>(QStringLiteral("PrintPreviewAction"))->trigger();
         QCOMPARE(previewPages, last + 1);
+        // Every action of the viewer has an icon, also without an icon theme.
+        for (QAction* action : widget.findChild<QToolBar*>(QStringLiteral("ReportToolBar"))->actions())
+            QVERIFY2(action->isSeparator() || action->text().isEmpty() || !action->icon().pixmap(16).isNull(), qPrintable(action->text()));
     }
 
     // Save as PDF: the name chosen gets its suffix, and the folder is proposed next time.
