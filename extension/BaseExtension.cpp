@@ -242,6 +242,7 @@ void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
 
     m_pBlankDataAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/enter_data.png")),
                                      QObject::tr("Blank data"), this);
+    m_pBlankDataAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(m_pBlankDataAction, &QAction::triggered, this, &CBaseExtension::enterData);
 
     m_pPrintReportAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/print_report.png")),
@@ -255,6 +256,7 @@ void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
     connect(m_pSaveAsPdfAction, &QAction::triggered, m_pReportWidget, &NFastReport::CFastReportWidget::saveAsPDF);
 
     m_pSamplesCombo = new QComboBox(m_pMainWindow);
+    m_pSamplesCombo->setObjectName(SampleSelectorName(m_sPluginName));
     m_pSamplesCombo->setToolTip(QObject::tr("The sample that the report is about"));
     m_pSamplesCombo->setAccessibleName(QObject::tr("Sample"));
     m_pSamplesCombo->setFocusPolicy(Qt::StrongFocus);

@@ -63,5 +63,10 @@ QString ReportViewerName(const QString& pluginName)
     return pluginName + QStringLiteral("ReportViewer");
 }
 
+QString SampleSelectorName(const QString& pluginName)
+{
+    return pluginName + QStringLiteral("SampleSelector");
+}
+
 } // namespace NExtension
 } // namespace NTarsel

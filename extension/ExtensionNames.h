@@ -51,5 +51,8 @@ TARSEL_EXTENSION_EXPORT QString TemplateMenuName(const QString& pluginName);
 /// The object name of the plug-in's report viewer: "<plug-in name>ReportViewer".
 TARSEL_EXTENSION_EXPORT QString ReportViewerName(const QString& pluginName);
 
+/// The object name of the plug-in's sample selector: "<plug-in name>SampleSelector".
+TARSEL_EXTENSION_EXPORT QString SampleSelectorName(const QString& pluginName);
+
 } // namespace NExtension
 } // namespace NTarsel

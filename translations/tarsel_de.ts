@@ -1027,5 +1027,45 @@
         <source> of %1</source>
         <translation> von %1</translation>
     </message>
+    <message>
+        <source>Report saved as %1</source>
+        <translation>Bericht gespeichert als %1</translation>
+    </message>
+    <message>
+        <source>The report data changed; save the project to keep them</source>
+        <translation>Die Berichtsdaten haben sich geändert; speichern Sie das Projekt, um sie zu behalten</translation>
+    </message>
+    <message>
+        <source>The project %1 has unsaved changes.</source>
+        <translation>Das Projekt %1 hat ungespeicherte Änderungen.</translation>
+    </message>
+    <message>
+        <source>Save them before quitting?</source>
+        <translation>Vor dem Beenden speichern?</translation>
+    </message>
+    <message>
+        <source>The demo project cannot be opened: %1</source>
+        <translation>Das Demoprojekt kann nicht geöffnet werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot copy %1 to %2</source>
+        <translation>%1 kann nicht nach %2 kopiert werden</translation>
+    </message>
+    <message>
+        <source>%1 exists but holds no %2; move it away to get a fresh copy of the demo project</source>
+        <translation>%1 existiert, enthält aber keine Datei %2; verschieben Sie den Ordner, um eine frische Kopie des Demoprojekts zu erhalten</translation>
+    </message>
+    <message>
+        <source>Cannot create the folder %1</source>
+        <translation>Der Ordner %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>Cannot create a folder in %1: %2</source>
+        <translation>In %1 kann kein Ordner angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot create %1</source>
+        <translation>%1 kann nicht angelegt werden</translation>
+    </message>
 </context>
 </TS>

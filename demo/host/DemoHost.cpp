@@ -2,14 +2,18 @@
 
 #include "common/LocalText.h"
 #include "demo/host/HeadlessRun.h"
+#include "demo/host/InstallLayout.h"
+#include "demo/host/UserDemoProject.h"
 #include "host/core/MainWindow.h"
 #include "host/dna/Project.h"
 #include "host/log/Logger.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <boost/make_shared.hpp>
@@ -72,6 +76,51 @@ CDemoHost::CDemoHost()
     });
     connect(&m_window, &CDemoWindow::pluginInfoRequested, this,
             [this] { m_window.ShowPluginInfo(m_session.PluginInfo()); });
+    connect(&m_session, &CDemoSession::pdfSaved, this, [this](const QString& path) {
+        m_window.ShowStatus(QObject::tr("Report saved as %1").arg(QDir::toNativeSeparators(path)));
+    });
+    connect(&m_session, &CDemoSession::reportDataChanged, this, [this] {
+        m_window.ShowStatus(QObject::tr("The report data changed; save the project to keep them"));
+    });
+    // Back from analysis mode, the overview shows the sample that analysis mode showed.
+    connect(window(), &NTarsel::CMainWindow::stateChanged, this, [this] { m_window.ShowProject(m_session.Project().get()); });
+    window()->installEventFilter(this);
+}
+
+bool CDemoHost::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == window() && event->type() == QEvent::Close && !mayClose()) {
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool CDemoHost::mayClose()
+{
+    const boost::shared_ptr<NDna::CProject>& project = m_session.Project();
+    if (!project || !(window()->isWindowModified() || project->IsModified()))
+        return true;
+    QMessageBox box(QMessageBox::Question, QObject::tr("Quit"),
+                    QObject::tr("The project %1 has unsaved changes.").arg(NCommon::FromLocal(project->GetProjectName())),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window());
+    box.setObjectName(QStringLiteral("SaveChangesBox"));
+    box.setInformativeText(QObject::tr("Save them before quitting?"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: {
+        QString error;
+        if (m_session.SaveProject(&error))
+            return true;
+        QMessageBox::warning(window(), QObject::tr("Quit"), error);
+        return false;
+    }
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
 }
 
 int CDemoHost::RunHeadless(const SDemoOptions& options, QTextStream& out, QTextStream& err)
@@ -86,7 +135,19 @@ bool CDemoHost::ShowWindow(const SDemoOptions& options)
             [window](const QString& message) { QMessageBox::warning(window, QObject::tr("Analysis"), message); });
     NLog::SetLogger("", boost::make_shared<CPaneLogger>(m_window.LogPane(), NLog::GetLogger("")));
     QStringList problems;
-    const bool prepared = m_session.Prepare(options, &problems);
+    SDemoOptions windowOptions = options;
+    // The window saves: it works on the user's own copy of the shipped demo project.
+    if (options.project.isEmpty() && options.dataDir.isEmpty()) {
+        QString error;
+        windowOptions.project = UserDemoProject(CInstallLayout::OfThisProgram().DefaultProject(),
+                                                QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), &error);
+        if (windowOptions.project.isEmpty()) {
+            window->show();
+            QMessageBox::warning(window, QObject::tr("Demo"), QObject::tr("The demo project cannot be opened: %1").arg(error));
+            return false;
+        }
+    }
+    const bool prepared = m_session.Prepare(windowOptions, &problems);
     m_window.SetProjectFolder(m_session.DataDir());
     window->show();
     if (!problems.isEmpty())

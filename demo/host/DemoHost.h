@@ -29,7 +29,14 @@ public:
     // The on-screen road; returns false when the window could not be prepared.
     bool ShowWindow(const SDemoOptions& options);
 
+protected:
+    // Closing the window with unsaved changes asks: Save, Discard or Cancel.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Whether the window may close; asks when there are unsaved changes.
+    bool mayClose();
+
     // Declared first so that it goes last: the session's plug-ins have widgets in it.
     CDemoWindow m_window;
     CDemoSession m_session;

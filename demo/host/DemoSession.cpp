@@ -20,6 +20,7 @@
 #include "tools/template-check/TemplateNames.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -162,6 +163,7 @@ bool CDemoSession::Prepare(const SDemoOptions& options, QStringList* errors, int
     } else if (m_pProject->GetSelectedSample() >= m_pProject->GetSampleCount() && m_pProject->GetSampleCount() > 0) {
         m_pProject->SetSelectedSample(0);
     }
+    m_shownVariables = m_pProject->GetReportVariables();
     setProjectInPlugins();
 
     const QStringList databases = databasesOf(*m_pPlugin);
@@ -242,8 +244,25 @@ void CDemoSession::installExtensions()
             NTarsel::CSettings::GetProfileManager()->AddProfile(plugin->extension->CreateProfile());
         });
         // The plug-in's Analysis action is how the host starts it.
-        if (plugin.get() == m_pPlugin)
+        if (plugin.get() == m_pPlugin) {
             m_pAnalysisAction = m_pWindow->findChild<QAction*>(NTarsel::NExtension::AnalysisActionName(plugin->name));
+            // A sample chosen in analysis mode is the project's selected one (the plug-in
+            // has set it by the time this runs): the overview and the title follow.
+            if (auto* selector = m_pWindow->findChild<QComboBox*>(NTarsel::NExtension::SampleSelectorName(plugin->name)))
+                connect(selector, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
+                    if (m_pWindow->GetState() == NTarsel::MainWindowStateAnalysis)
+                        emit projectChanged();
+                });
+            if (auto* viewer = ReportViewer()) {
+                connect(viewer, &NFastReport::CFastReportWidget::pdfSaved, this, &CDemoSession::pdfSaved);
+                connect(viewer, &NFastReport::CFastReportWidget::reportUpdated, this, [this] {
+                    if (!m_pProject || m_pProject->GetReportVariables() == m_shownVariables)
+                        return;
+                    m_shownVariables = m_pProject->GetReportVariables();
+                    emit reportDataChanged();
+                });
+            }
+        }
         databases += databasesOf(*plugin);
     }
     databases.removeDuplicates();
@@ -259,6 +278,7 @@ bool CDemoSession::loadProject(const QString& path, QString* error)
         return false;
     }
     m_pProject = project;
+    m_shownVariables = m_pProject->GetReportVariables();
     m_pWindow->setWindowModified(false);
     emit projectChanged();
     return true;

@@ -12,6 +12,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -77,6 +78,10 @@ public:
 
 signals:
     void projectChanged();
+    // The plug-in's viewer saved its report as PDF at path.
+    void pdfSaved(const QString& path);
+    // The report shown now carries report data other than the one before it.
+    void reportDataChanged();
     void databasesFound(const QStringList& names);
     void databaseSelected(const QString& name);
     void problem(const QString& message);
@@ -102,4 +107,6 @@ private:
     boost::shared_ptr<NDna::CProject> m_pProject;
     QString m_sDataDir;
     QSet<QString> m_reportedPlugins;
+    // The project's report variables as the last report showed them.
+    std::map<std::string, std::string> m_shownVariables;
 };

@@ -162,11 +162,20 @@ void CDemoWindow::ShowProject(NDna::CProject* project)
     m_pOverview->clear();
     if (!project) {
         m_pProjectLabel->setText(QObject::tr("No project"));
+        m_pWindow->setWindowTitle(QObject::tr("DNA analysis") + QStringLiteral("[*]"));
         return;
     }
     const QString name = NCommon::FromLocal(project->GetProjectName());
     m_pProjectLabel->setText(QObject::tr("Project %1 — %2").arg(name, NCommon::FromLocal(project->GetPath())));
-    m_pWindow->setWindowTitle(QObject::tr("DNA analysis") + QStringLiteral(" — %1[*]").arg(name));
+    const unsigned int selected = project->GetSelectedSample();
+    const QString sample = selected < project->GetSampleCount()
+                               ? NCommon::FromLocal(project->GetSample(selected)->GetData()->GetSpecimen()->GetName())
+                               : QString();
+    m_pWindow->setWindowTitle((sample.isEmpty() ? QStringLiteral("%1[*]").arg(name)
+                                                : QStringLiteral("%1 — %2[*]").arg(name, sample))
+                              + QStringLiteral(" — ") + QObject::tr("DNA analysis"));
+    if (project->IsModified())
+        m_pWindow->setWindowModified(true);
     for (unsigned int index = 0; index < project->GetSampleCount(); ++index) {
         const boost::shared_ptr<NDna::ISample> sample = project->GetSample(index);
         auto* item = new QTreeWidgetItem(m_pOverview);
@@ -181,6 +190,11 @@ void CDemoWindow::ShowProject(NDna::CProject* project)
             m_pOverview->setCurrentItem(item);
         }
     }
+}
+
+void CDemoWindow::ShowStatus(const QString& message)
+{
+    m_pWindow->statusBar()->showMessage(message);
 }
 
 void CDemoWindow::ShowPluginInfo(const QStringList& lines)

@@ -23,7 +23,8 @@ class CProfile;
 
 // The demo host's main window: the host's profile (file, reference database and
 // analysis toolbars), a project overview, a log pane, the File and Help menus and
-// the status bar. It owns the main window and the profile, and knows nothing of
+// the status bar. The title names the project and its selected sample, with the
+// modified mark. It owns the main window and the profile, and knows nothing of
 // plug-ins: what the user asks for leaves as a signal.
 class CDemoWindow : public QObject
 {
@@ -44,6 +45,8 @@ public:
     // Shows the project (null: none) with its selected sample in bold.
     void ShowProject(NDna::CProject* project);
     void ShowPluginInfo(const QStringList& lines);
+    // A message in the status bar that stays until the next one.
+    void ShowStatus(const QString& message);
 
 signals:
     void openProjectRequested(const QString& path);

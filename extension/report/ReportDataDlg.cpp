@@ -123,6 +123,10 @@ CReportDataDlg::CReportDataDlg(QWidget* parent, const VariableMap& variables)
     m_pSampleTypeCombo->setEditable(true);
     m_pSampleTypeCombo->setMaxCount(10);
     m_pCommentEdit->setObjectName(QStringLiteral("CommentEdit"));
+    // Tab goes on to the buttons, as in every other field; the comment takes line
+    // breaks, not tabs.
+    m_pCommentEdit->setTabChangesFocus(true);
+    m_pCommentEdit->setAcceptRichText(false);
     m_pMaleRadio->setObjectName(QStringLiteral("MaleRadio"));
     m_pFemaleRadio->setObjectName(QStringLiteral("FemaleRadio"));
     m_pSexNotSelectRadio->setObjectName(QStringLiteral("SexNotSelectRadio"));
@@ -183,6 +187,8 @@ CReportDataDlg::CReportDataDlg(QWidget* parent, const VariableMap& variables)
     connect(cancelButton, &QPushButton::clicked, this, &CReportDataDlg::reject);
 
     variablesToFields();
+    // Typing starts in the first field, the sample number.
+    m_pNumberOfSampleEdit->setFocus(Qt::OtherFocusReason);
 }
 
 CReportDataDlg::~CReportDataDlg() = default;

@@ -683,6 +683,7 @@ void CFastReportWidget::saveAsPDF()
         return;
     }
     QSettings().setValue(c_sLastPdfDirectoryKey, QFileInfo(path).absolutePath());
+    emit pdfSaved(path);
 }
 
 void CFastReportWidget::showPageCounter(int page, int count)

@@ -131,6 +131,8 @@ public slots:
 signals:
     void reportUpdated();
     void reportCleared();
+    // Save as PDF wrote the report to path (as the user chose it).
+    void pdfSaved(const QString& path);
 
 private:
     // Builds the report of what was set while the viewer shows how many of the rows

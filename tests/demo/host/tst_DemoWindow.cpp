@@ -1,0 +1,139 @@
+#include "demo/host/DemoHost.h"
+#include "demo/host/DemoOptions.h"
+#include "demo/host/UserDemoProject.h"
+#include "host/core/MainWindow.h"
+#include "tests/demo/plugin/VcfTestSupport.h"
+#include "tests/support/HostFiles.h"
+
+#include <QtTest>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+#include <functional>
+
+namespace {
+
+// Runs answer on the next modal dialog once it has the focus, while the caller's
+// exec() waits; a dialog that answer leaves open is rejected, so that a failure ends.
+void whenModal(const std::function<void(QWidget*)>& answer)
+{
+    QTimer::singleShot(0, [answer] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        const QPointer<QWidget> modal = QApplication::activeModalWidget();
+        QTRY_VERIFY(QApplication::focusWidget() && QApplication::focusWidget()->window() == modal);
+        answer(modal);
+        if (auto* dialog = qobject_cast<QDialog*>(modal.data()); dialog && dialog->isVisible())
+            dialog->reject();
+    });
+}
+
+} // namespace
+
+// The demo window as lab staff use it, with the keyboard: the title and the overview
+// follow the sample, the data dialog, and quitting with unsaved changes.
+class TestDemoWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(copyTree(QStringLiteral(TARSEL_DEMO_DATA_DIR), m_dir.filePath(QStringLiteral("data"))));
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    void windowFollowsTheUserAndAsksBeforeQuitting()
+    {
+        SDemoOptions options;
+        options.dataDir = m_dir.filePath(QStringLiteral("data"));
+        options.gui = true;
+        const QString projectFile = m_dir.filePath(QStringLiteral("data/project/demo.tproj"));
+        CDemoHost host;
+        QVERIFY(host.ShowWindow(options));
+        NTarsel::CMainWindow* window = host.window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY2(window->windowTitle().startsWith(QStringLiteral("Demo run 2026-12 — DR2612-01[*]")), qPrintable(window->windowTitle()));
+        window->findChild<QAction*>(QStringLiteral("GenotyperAnalysisAction"))->trigger();
+        QCOMPARE(window->GetState(), NTarsel::MainWindowStateAnalysis);
+
+        // Printing has one shortcut in the whole window.
+        QSet<QAction*> printing;
+        for (QWidget* widget : window->findChildren<QWidget*>()) {
+            for (QAction* action : widget->actions()) {
+                if (action->shortcuts().contains(QKeySequence(QKeySequence::Print)))
+                    printing.insert(action);
+            }
+        }
+        QCOMPARE(printing.size(), 1);
+
+        auto* selector = window->findChild<QComboBox*>(QStringLiteral("GenotyperSampleSelector"));
+        selector->setCurrentIndex(2);
+        QVERIFY2(window->windowTitle().contains(QStringLiteral("DR2612-03")) && window->isWindowModified(), qPrintable(window->windowTitle()));
+
+        // The data dialog: typing starts in the first field, Tab leaves the comment.
+        QString firstField;
+        bool tabLeftComment = false;
+        whenModal([&](QWidget* dialog) {
+            firstField = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+            auto* comment = dialog->findChild<QTextEdit*>(QStringLiteral("CommentEdit"));
+            comment->setFocus();
+            comment->selectAll();
+            QTest::keyClicks(comment, QStringLiteral("Typed in the window"));
+            QTest::keyClick(comment, Qt::Key_Tab);
+            tabLeftComment = !comment->hasFocus() && !comment->toPlainText().contains(QLatin1Char('\t'));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        QTest::keyClick(window, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(firstField, QStringLiteral("NumberOfSampleEdit"));
+        QVERIFY(tabLeftComment);
+        QTRY_VERIFY2(window->statusBar()->currentMessage().contains(QStringLiteral("report data changed")),
+                     qPrintable(window->statusBar()->currentMessage()));
+
+        // Back in the overview, the sample that analysis mode showed is the current one.
+        window->findChild<QAction*>(QStringLiteral("GenotyperAnalysisAction"))->trigger();
+        QCOMPARE(window->findChild<QTreeWidget*>()->currentItem()->text(1), QStringLiteral("DR2612-03"));
+
+        // Quitting: Cancel (Escape) keeps the window, Save writes the project and quits.
+        const QByteArray before = NHostTest::ReadFile(projectFile);
+        whenModal([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        QVERIFY(!window->close());
+        QCOMPARE(NHostTest::ReadFile(projectFile), before);
+        whenModal([](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Save)->click(); });
+        QVERIFY(window->close());
+        const QByteArray saved = NHostTest::ReadFile(projectFile);
+        QVERIFY(saved.contains("Typed in the window") && saved.contains("\"selectedSample\": 2"));
+    }
+
+    // The window's demo project is the user's copy, made once, kept with its changes.
+    void userCopyOfTheDemoProject()
+    {
+        const QString shipped = m_dir.filePath(QStringLiteral("data/project/demo.tproj"));
+        const QString user = m_dir.filePath(QStringLiteral("user"));
+        QString error;
+        const QString copy = UserDemoProject(shipped, user, &error);
+        QVERIFY2(QFileInfo(copy).isFile() && QFileInfo(QFileInfo(copy).dir().filePath(QStringLiteral("samples/DR2612-02.vcf"))).isFile(), qPrintable(error));
+        QVERIFY(NHostTest::WriteFile(copy, "changed"));
+        QCOMPARE(UserDemoProject(shipped, user, &error), copy);
+        QCOMPARE(NHostTest::ReadFile(copy), QByteArray("changed"));
+        QVERIFY(NHostTest::ReadFile(shipped).startsWith("{"));
+        // A copy that lost its project file is not replaced behind the user's back.
+        QVERIFY(QFile::remove(copy));
+        QVERIFY(UserDemoProject(shipped, user, &error).isEmpty() && error.contains(QStringLiteral("demo-project")));
+        QVERIFY(QDir(user).entryList(QDir::Dirs | QDir::NoDotAndDotDot) == QStringList{QStringLiteral("demo-project")});
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_MAIN(TestDemoWindow)
+#include "tst_DemoWindow.moc"
