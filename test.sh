@@ -10,6 +10,8 @@ source scripts/common.sh
 
 folder=build-tests
 options=(-DTARSEL_BUILD_TESTS=ON -DTARSEL_BUILD_BENCHMARKS=ON)
+# The window's walkthrough runs on a virtual X server.
+TARSEL_PACKAGES+=(xvfb xauth)
 if [ "${1:-}" = "--sanitize" ]; then
     folder=build-sanitize
     TARSEL_PACKAGES+=(clang libclang-rt-14-dev)

@@ -163,7 +163,6 @@ bool CDemoSession::Prepare(const SDemoOptions& options, QStringList* errors, int
     } else if (m_pProject->GetSelectedSample() >= m_pProject->GetSampleCount() && m_pProject->GetSampleCount() > 0) {
         m_pProject->SetSelectedSample(0);
     }
-    m_shownVariables = m_pProject->GetReportVariables();
     setProjectInPlugins();
 
     const QStringList databases = databasesOf(*m_pPlugin);
@@ -256,11 +255,14 @@ void CDemoSession::installExtensions()
             if (auto* viewer = ReportViewer()) {
                 connect(viewer, &NFastReport::CFastReportWidget::pdfSaved, this, &CDemoSession::pdfSaved);
                 connect(viewer, &NFastReport::CFastReportWidget::reportUpdated, this, [this] {
-                    if (!m_pProject || m_pProject->GetReportVariables() == m_shownVariables)
+                    if (!m_pProject)
                         return;
+                    const bool changed = m_shownVariables && *m_shownVariables != m_pProject->GetReportVariables();
                     m_shownVariables = m_pProject->GetReportVariables();
-                    emit reportDataChanged();
+                    if (changed)
+                        emit reportDataChanged();
                 });
+                connect(m_pWindow, &NTarsel::CMainWindow::stateChanged, this, [this] { m_shownVariables.reset(); });
             }
         }
         databases += databasesOf(*plugin);
@@ -278,7 +280,7 @@ bool CDemoSession::loadProject(const QString& path, QString* error)
         return false;
     }
     m_pProject = project;
-    m_shownVariables = m_pProject->GetReportVariables();
+    m_shownVariables.reset();
     m_pWindow->setWindowModified(false);
     emit projectChanged();
     return true;

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -107,6 +108,7 @@ private:
     boost::shared_ptr<NDna::CProject> m_pProject;
     QString m_sDataDir;
     QSet<QString> m_reportedPlugins;
-    // The project's report variables as the last report showed them.
-    std::map<std::string, std::string> m_shownVariables;
+    // The project's report variables as the last report of this analysis showed them;
+    // none before its first (which may bring in defaults and the variables file).
+    std::optional<std::map<std::string, std::string> > m_shownVariables;
 };

@@ -283,8 +283,6 @@ private slots:
         // The page is 210 mm wide, 793.7 pixels at 96 dpi and a zoom of 100 %.
         const int fitted = percent();
         QVERIFY2(qAbs(fitted / 100.0 * 793.7 - view->viewport()->width()) < 50, qPrintable(zoomBox->currentText()));
-        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
-        QCOMPARE(widget.findChild<QSpinBox*>(QStringLiteral("PageBox"))->text(), QStringLiteral("Page %1 of %1").arg(widget.PageCount()));
 
         QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
         const int zoomedIn = percent();
