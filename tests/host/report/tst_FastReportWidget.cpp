@@ -367,7 +367,8 @@ private slots:
             QVERIFY2(action->isSeparator() || action->text().isEmpty() || !action->icon().pixmap(16).isNull(), qPrintable(action->text()));
     }
 
-    // Save as PDF: the name chosen gets its suffix, and the folder is proposed next time.
+    // Save as PDF: the name chosen gets its suffix, the viewer says where it saved, and
+    // the folder is proposed next time.
     void saveAsPdfThroughTheDialog()
     {
         CFastReportWidget widget(nullptr);
@@ -378,8 +379,10 @@ private slots:
                 QMetaObject::invokeMethod(dialog, "accept");
             }
         });
+        QSignalSpy saved(&widget, &CFastReportWidget::pdfSaved);
         widget.saveAsPDF();
         QVERIFY(NHostTest::ReadFile(m_dir.filePath(QStringLiteral("chosen.pdf"))).startsWith("%PDF-"));
+        QCOMPARE(saved.value(0).value(0).toString(), m_dir.filePath(QStringLiteral("chosen.pdf")));
         QCOMPARE(QFileInfo(widget.SuggestedPdfPath()).absolutePath(), m_dir.path());
     }
 
