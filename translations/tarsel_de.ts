@@ -1067,5 +1067,81 @@
         <source>Cannot create %1</source>
         <translation>%1 kann nicht angelegt werden</translation>
     </message>
+    <message>
+        <source>  --sample-sheet FILE   report variables per sample: a column Sample, one per variable</source>
+        <translation>  --sample-sheet FILE   Berichtsvariablen je Probe: eine Spalte Sample, eine je Variable</translation>
+    </message>
+    <message>
+        <source>--sample-sheet is for runs without --gui: the window keeps one patient per project</source>
+        <translation>--sample-sheet gilt für Läufe ohne --gui: das Fenster führt einen Patienten je Projekt</translation>
+    </message>
+    <message>
+        <source>The sample sheet %1 gives %2 but not %3, which the project holds for its own patient: each report would mix two patients. Add those columns to the sheet (an empty cell leaves the value empty).</source>
+        <translation>Die Probenliste %1 gibt %2 an, aber nicht %3, das das Projekt für seinen eigenen Patienten enthält: jeder Bericht würde zwei Patienten vermischen. Ergänzen Sie diese Spalten in der Liste (eine leere Zelle lässt den Wert leer).</translation>
+    </message>
+    <message>
+        <source>The project has two samples named %1 (numbers %2 and %3): a sample sheet cannot tell their patients apart</source>
+        <translation>Das Projekt hat zwei Proben namens %1 (Nummern %2 und %3): eine Probenliste kann ihre Patienten nicht unterscheiden</translation>
+    </message>
+    <message>
+        <source>The sample sheet %1 has no row for the sample %2</source>
+        <translation>Die Probenliste %1 hat keine Zeile für die Probe %2</translation>
+    </message>
+    <message>
+        <source>text after the closing quote of a field</source>
+        <translation>Text nach dem schließenden Anführungszeichen eines Feldes</translation>
+    </message>
+    <message>
+        <source>a quoted field is not closed</source>
+        <translation>ein Feld in Anführungszeichen ist nicht geschlossen</translation>
+    </message>
+    <message>
+        <source>Sample sheet %1, line %2, column %3: %4</source>
+        <translation>Probenliste %1, Zeile %2, Spalte %3: %4</translation>
+    </message>
+    <message>
+        <source>Sample sheet %1, line %2: %3</source>
+        <translation>Probenliste %1, Zeile %2: %3</translation>
+    </message>
+    <message>
+        <source>Cannot read the sample sheet %1: %2</source>
+        <translation>Die Probenliste %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The sample sheet %1 is larger than %2 MB</source>
+        <translation>Die Probenliste %1 ist größer als %2 MB</translation>
+    </message>
+    <message>
+        <source>not UTF-8 text</source>
+        <translation>kein UTF-8-Text</translation>
+    </message>
+    <message>
+        <source>no header row</source>
+        <translation>keine Kopfzeile</translation>
+    </message>
+    <message>
+        <source>the column %1 comes twice</source>
+        <translation>die Spalte %1 kommt zweimal vor</translation>
+    </message>
+    <message>
+        <source>%1 is no report variable; the columns are %2 and report variables such as %3</source>
+        <translation>%1 ist keine Berichtsvariable; die Spalten sind %2 und Berichtsvariablen wie %3</translation>
+    </message>
+    <message>
+        <source>no column %1 to name the samples</source>
+        <translation>keine Spalte %1, die die Proben benennt</translation>
+    </message>
+    <message>
+        <source>%1 fields where the header has %2</source>
+        <translation>%1 Felder, wo die Kopfzeile %2 hat</translation>
+    </message>
+    <message>
+        <source>no sample name</source>
+        <translation>kein Probenname</translation>
+    </message>
+    <message>
+        <source>the sample %1 has a row already, at line %2</source>
+        <translation>die Probe %1 hat bereits eine Zeile, in Zeile %2</translation>
+    </message>
 </context>
 </TS>

@@ -28,6 +28,7 @@ const char* const c_usage[] = {
     QT_TRANSLATE_NOOP("QObject", "  --plugins DIR         folder of plug-in modules"),
     QT_TRANSLATE_NOOP("QObject", "  --data DIR            common data folder: templates and reference tables"),
     QT_TRANSLATE_NOOP("QObject", "  --set NAME=VALUE      set a report variable for this run (repeatable)"),
+    QT_TRANSLATE_NOOP("QObject", "  --sample-sheet FILE   report variables per sample: a column Sample, one per variable"),
     QT_TRANSLATE_NOOP("QObject", "  --archive             write PDF/A-1b, for archiving"),
     QT_TRANSLATE_NOOP("QObject", "  --gui                 open the main window"),
     QT_TRANSLATE_NOOP("QObject", "  --analyse             with --gui: enter analysis mode at once"),
@@ -96,13 +97,14 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
     const QCommandLineOption plugins(QStringLiteral("plugins"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption data(QStringLiteral("data"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption set(QStringLiteral("set"), QString(), QStringLiteral("NAME=VALUE"));
+    const QCommandLineOption sampleSheet(QStringLiteral("sample-sheet"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption archive(QStringLiteral("archive"));
     const QCommandLineOption gui(QStringLiteral("gui"));
     const QCommandLineOption analyse(QStringLiteral("analyse"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QList<QCommandLineOption> all{project, sample, allSamples, outDir, pdf, templateName, locale, database, plugin,
-                                        plugins, data, set, archive, gui, analyse, screenshot, helpOption};
+                                        plugins, data, set, sampleSheet, archive, gui, analyse, screenshot, helpOption};
     parser.addOptions(all);
 
     *help = false;
@@ -133,7 +135,7 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
 
     // An option given twice would silently lose one of its values.
     for (const QCommandLineOption* single : {&project, &sample, &outDir, &pdf, &templateName, &locale, &database, &plugin,
-                                             &plugins, &data, &screenshot}) {
+                                             &plugins, &data, &sampleSheet, &screenshot}) {
         if (parser.values(*single).size() > 1) {
             *error = QObject::tr("--%1 given more than once").arg(single->names().first());
             return false;
@@ -150,6 +152,7 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
         }
     }
     options->allSamples = parser.isSet(allSamples);
+    options->sampleSheet = parser.value(sampleSheet);
     options->outDir = parser.value(outDir);
     options->pdf = parser.value(pdf);
     options->templateName = parser.value(templateName);
@@ -194,6 +197,10 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
     }
     if (!options->outDir.isEmpty() && !options->allSamples) {
         *error = QObject::tr("--out-dir goes with --all-samples");
+        return false;
+    }
+    if (!options->sampleSheet.isEmpty() && options->gui) {
+        *error = QObject::tr("--sample-sheet is for runs without --gui: the window keeps one patient per project");
         return false;
     }
     if ((options->analyse || !options->screenshot.isEmpty()) && !options->gui) {

@@ -37,6 +37,8 @@ struct SDemoOptions
     QString dataDir;
     // Report variables for this run, as a laboratory information system passes them.
     QMap<QString, QString> variables;
+    // A laboratory system's sample sheet: report variables per sample (CSampleSheet).
+    QString sampleSheet;
     bool gui = false;
     bool analyse = false;
     QString screenshot;

@@ -196,23 +196,32 @@ bool CDemoSession::chooseTemplate(const SDemoOptions& options, QString* error)
     return true;
 }
 
-bool CDemoSession::checkVariableNames(const SDemoOptions& options, QString* error) const
+QStringList CDemoSession::ReportVariableNames(const QString& locale, QString* problem) const
 {
-    if (options.variables.isEmpty())
-        return true;
     // A plug-in's own names are those its templates declare.
     NTarsel::NTemplateCheck::CTemplateNames declared;
-    const QDir root(NTarsel::NExtension::TemplateFolder(m_sDataDir, options.locale, m_pPlugin->name));
-    QString problem;
+    const QDir root(NTarsel::NExtension::TemplateFolder(m_sDataDir, locale, m_pPlugin ? m_pPlugin->name : QString()));
+    QString unread;
     if (root.exists(NTarsel::NTemplateCheck::CTemplateNames::c_sFileName))
-        declared.AddFile(root.filePath(NTarsel::NTemplateCheck::CTemplateNames::c_sFileName), &problem);
+        declared.AddFile(root.filePath(NTarsel::NTemplateCheck::CTemplateNames::c_sFileName), &unread);
     for (const QString& folder : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        declared.AddFilesFor(root.filePath(folder), &problem);
+        declared.AddFilesFor(root.filePath(folder), &unread);
     QStringList known = NTarsel::NExtension::CVariables::names();
     for (const QString& name : declared.Variables()) {
         if (!known.contains(name))
             known << name;
     }
+    if (problem)
+        *problem = unread;
+    return known;
+}
+
+bool CDemoSession::checkVariableNames(const SDemoOptions& options, QString* error) const
+{
+    if (options.variables.isEmpty())
+        return true;
+    QString problem;
+    const QStringList known = ReportVariableNames(options.locale, &problem);
 
     for (auto it = options.variables.cbegin(); it != options.variables.cend(); ++it) {
         if (known.contains(it.key()))
@@ -280,6 +289,7 @@ bool CDemoSession::loadProject(const QString& path, QString* error)
         return false;
     }
     m_pProject = project;
+    m_ownVariables = m_pProject->GetReportVariables();
     m_shownVariables.reset();
     m_pWindow->setWindowModified(false);
     emit projectChanged();

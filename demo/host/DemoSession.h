@@ -74,6 +74,13 @@ public:
     // One line per plug-in: its name, information and version.
     QStringList PluginInfo();
 
+    // The report variable names that --set and a sample sheet may give: the library's
+    // and those the plug-in's templates in locale declare. problem (when given) says
+    // what could not be read of the declarations.
+    QStringList ReportVariableNames(const QString& locale, QString* problem = nullptr) const;
+    // The project's report variables as its file holds them, before --set.
+    const std::map<std::string, std::string>& ProjectOwnVariables() const { return m_ownVariables; }
+
     // Logs a problem and announces it.
     void ReportProblem(const QString& message);
 
@@ -111,4 +118,5 @@ private:
     // The project's report variables as the last report of this analysis showed them;
     // none before its first (which may bring in defaults and the variables file).
     std::optional<std::map<std::string, std::string> > m_shownVariables;
+    std::map<std::string, std::string> m_ownVariables;
 };

@@ -177,7 +177,10 @@ bool CHeadlessRun::plan(const SDemoOptions& options, QString* manifest, QString*
             SPlannedReport{sample, options.pdf.isEmpty() ? m_session.DefaultPdfName(sample) : options.pdf, QString()});
     }
 
-    const QMap<FileId, QString> read = inputs();
+    QMap<FileId, QString> read = inputs();
+    FileId sheet;
+    if (!options.sampleSheet.isEmpty() && fileId(options.sampleSheet, &sheet))
+        read.insert(sheet, options.sampleSheet);
     QSet<QString> targets;
     auto check = [&](const QString& path, QString* target) {
         if (!NCommon::ResolveOutputFile(path, target, error))
@@ -205,6 +208,73 @@ bool CHeadlessRun::plan(const SDemoOptions& options, QString* manifest, QString*
     }
     manifest->clear();
     return !options.allSamples || check(QDir(options.outDir).absoluteFilePath(QStringLiteral("manifest.tsv")), manifest);
+}
+
+bool CHeadlessRun::readSampleSheet(const SDemoOptions& options, QString* error)
+{
+    if (options.sampleSheet.isEmpty())
+        return true;
+    if (!m_sheet.Read(options.sampleSheet, m_session.ReportVariableNames(options.locale), error))
+        return false;
+    NDna::CProject& project = *m_session.Project();
+    // A sheet that names the patient but leaves, say, the date of birth to the project
+    // would print one patient's name beside another's data.
+    using NTarsel::NExtension::CVariables;
+    const QStringList patient{CVariables::c_sPatientFIO, CVariables::c_sPatientID, CVariables::c_sPatientBirthday,
+                              CVariables::c_sPatientSex, CVariables::c_sCaseRecordNum};
+    QStringList given;
+    QStringList fromProject;
+    for (const QString& name : patient) {
+        if (m_sheet.Columns().contains(name))
+            given << name;
+        else if (m_session.ProjectOwnVariables().count(NCommon::ToLocal(name))
+                 && !m_session.ProjectOwnVariables().at(NCommon::ToLocal(name)).empty() && !options.variables.contains(name))
+            fromProject << name;
+    }
+    if (!given.isEmpty() && !fromProject.isEmpty()) {
+        *error = QObject::tr("The sample sheet %1 gives %2 but not %3, which the project holds for its own patient: each "
+                             "report would mix two patients. Add those columns to the sheet (an empty cell leaves the "
+                             "value empty).")
+                     .arg(QDir::toNativeSeparators(options.sampleSheet), given.join(QStringLiteral(", ")),
+                          fromProject.join(QStringLiteral(", ")));
+        return false;
+    }
+    QMap<QString, int> samples;
+    for (unsigned int index = 0; index < project.GetSampleCount(); ++index) {
+        const QString name = m_session.SampleName(int(index));
+        if (samples.contains(name)) {
+            *error = QObject::tr("The project has two samples named %1 (numbers %2 and %3): a sample sheet cannot tell "
+                                 "their patients apart")
+                         .arg(name)
+                         .arg(samples.value(name) + 1)
+                         .arg(index + 1);
+            return false;
+        }
+        samples.insert(name, int(index));
+    }
+    for (const SPlannedReport& report : m_plan) {
+        if (!m_sheet.Has(m_session.SampleName(report.sample))) {
+            *error = QObject::tr("The sample sheet %1 has no row for the sample %2")
+                         .arg(QDir::toNativeSeparators(options.sampleSheet), m_session.SampleName(report.sample));
+            return false;
+        }
+    }
+    return true;
+}
+
+void CHeadlessRun::setSampleVariables(const SDemoOptions& options, int sample)
+{
+    if (options.sampleSheet.isEmpty())
+        return;
+    // Each sample starts from the project's own variables, so that nothing of the
+    // previous sample's patient is left.
+    std::map<std::string, std::string> variables = m_session.ProjectOwnVariables();
+    const QMap<QString, QString> row = m_sheet.Variables(m_session.SampleName(sample));
+    for (auto it = row.cbegin(); it != row.cend(); ++it)
+        variables[NCommon::ToLocal(it.key())] = NCommon::ToLocal(it.value());
+    for (auto it = options.variables.cbegin(); it != options.variables.cend(); ++it)
+        variables[NCommon::ToLocal(it.key())] = NCommon::ToLocal(it.value());
+    m_session.Project()->SetReportVariables(variables);
 }
 
 CHeadlessRun::SOutcome CHeadlessRun::write(const SPlannedReport& report, bool archive, QTextStream& out,
@@ -299,6 +369,10 @@ int CHeadlessRun::Run(const SDemoOptions& options, QTextStream& out, QTextStream
         err << error << '\n';
         return DemoExitUsage;
     }
+    if (!readSampleSheet(options, &error)) {
+        err << error << '\n';
+        return DemoExitFailed;
+    }
     std::vector<SOutcome> outcomes(m_plan.size());
     // Written before the first report, so that a batch cut short never leaves an
     // earlier run's manifest to vouch for the files in the folder.
@@ -313,6 +387,7 @@ int CHeadlessRun::Run(const SDemoOptions& options, QTextStream& out, QTextStream
             m_session.LeaveAnalysis();
             m_session.SelectSample(m_plan[index].sample);
         }
+        setSampleVariables(options, m_plan[index].sample);
         outcomes[index] = write(m_plan[index], options.archive, out, err);
         worst = std::max(worst, outcomes[index].status);
         if (!manifest.isEmpty() && !writeManifest(manifest, outcomes, &error)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "demo/host/SampleSheet.h"
+
 #include <QMap>
 #include <QPair>
 #include <QString>
@@ -42,9 +44,16 @@ private:
     // Chooses and checks every file the run writes; false with error when one must
     // not be written.
     bool plan(const SDemoOptions& options, QString* manifest, QString* error);
+    // Reads the sample sheet of the options, if any, and checks that it has a row
+    // for every sample that the run reports (and can tell them apart); false with error.
+    bool readSampleSheet(const SDemoOptions& options, QString* error);
+    // Gives the project sample's report variables: the project's own, then the
+    // sample sheet's row, then --set.
+    void setSampleVariables(const SDemoOptions& options, int sample);
     SOutcome write(const SPlannedReport& report, bool archive, QTextStream& out, QTextStream& err);
     bool writeManifest(const QString& path, const std::vector<SOutcome>& outcomes, QString* error) const;
 
     CDemoSession& m_session;
     std::vector<SPlannedReport> m_plan;
+    CSampleSheet m_sheet;
 };

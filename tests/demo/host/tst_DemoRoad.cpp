@@ -60,6 +60,9 @@ private slots:
     void outputThatMustNotBeWrittenIsRefused();
     void batchNamesEveryReportAndKeepsAManifest();
     void pluginThatThrowsIsLoggedAndTheHostCarriesOn();
+    void sampleSheetGivesEachReportItsPatient();
+    void sampleSheetThatCannotBeTrustedIsRefused_data();
+    void sampleSheetThatCannotBeTrustedIsRefused();
     void windowEntersAnalysisAtOnce();
 
 private:
@@ -378,6 +381,61 @@ void TestDemoRoad::pluginThatThrowsIsLoggedAndTheHostCarriesOn()
     const SRun alone = run({"--plugins", plugins.path(), "--plugin-name", "Thrower", "--pdf", pdf + "2"});
     QCOMPARE(alone.exitCode, 1);
     QVERIFY2(alone.err.contains(QStringLiteral("Plug-in Thrower: HasDbAccess failed: no access")), qPrintable(alone.err));
+}
+
+// A laboratory system's sheet as a spreadsheet writes it (byte-order mark, semicolons,
+// CRLF, quotes, no last line break): each report names its own patient, an empty cell
+// stays empty instead of taking the previous patient's value, --set wins over the
+// sheet, and the project file is not touched.
+void TestDemoRoad::sampleSheetGivesEachReportItsPatient()
+{
+    const QString sheet = m_dir.filePath(QStringLiteral("sheet.csv"));
+    QVERIFY(NHostTest::WriteFile(sheet, "\xEF\xBB\xBFSample;PatientFIO;PatientNumber;PatientBirthDay;PatientSex;Physician\r\n"
+                                        "DR2612-03;\"Quist; \"\"Q\"\" Jo\";P-3;03.03.2003;Female;Dr. Sheet\r\n"
+                                        "DR2612-01;Ahl Ann;P-1;01.01.2001;Female;Dr. Sheet\r\n"
+                                        "DR2612-02;Berg Bo;P-2;;;Dr. Sheet"));
+    const QByteArray project = NHostTest::ReadFile(data(QStringLiteral("project/demo.tproj")));
+    const QString folder = m_dir.filePath(QStringLiteral("sheet-batch"));
+    const SRun itself = run({"--sample-sheet", sheet, "--pdf", sheet});
+    QVERIFY2(itself.exitCode == 2 && itself.err.contains(QStringLiteral("one of this run's own inputs")), qPrintable(itself.err));
+    const SRun result = run({"--all-samples", "--out-dir", folder, "--sample-sheet", sheet, "--set", "Physician=Dr. Set"});
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    const QStringList names{"Ahl Ann", "Berg Bo", "Quist; \"Q\" Jo"};
+    for (int sample = 0; sample < 3; ++sample) {
+        const QString text = pdfText(QDir(folder).filePath(QStringLiteral("demo-DR2612-0%1.pdf").arg(sample + 1))).simplified();
+        for (int other = 0; other < 3; ++other)
+            QVERIFY2(text.contains(names.at(other)) == (other == sample), qPrintable(text.left(600)));
+        QVERIFY(text.contains(QStringLiteral("Patient number P-%1").arg(sample + 1)) && text.contains(QStringLiteral("Dr. Set")));
+        QCOMPARE(text.contains(QStringLiteral("Female")), sample != 1);
+    }
+    QCOMPARE(NHostTest::ReadFile(data(QStringLiteral("project/demo.tproj"))), project);
+}
+
+void TestDemoRoad::sampleSheetThatCannotBeTrustedIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("sheet");
+    QTest::addColumn<QString>("message");
+    const QByteArray header = "Sample,PatientFIO,PatientNumber,PatientBirthDay,PatientSex\n";
+    QTest::newRow("unknown column") << QByteArray("Sample,PatientFIO,Patient_Sex\nDR2612-01,A,F\n") << "line 1, column 3: Patient_Sex is no report variable";
+    QTest::newRow("sample missing") << header + "DR2612-01,A,1,,\nDR2612-03,C,3,,\n" << "has no row for the sample DR2612-02";
+    QTest::newRow("sample twice") << header + "DR2612-01,A,1,,\nDR2612-02,B,2,,\nDR2612-01,C,3,,\n" << "line 4, column 1: the sample DR2612-01 has a row already, at line 2";
+    QTest::newRow("quote not closed") << header + "DR2612-01,\"A,1,,\n" << "line 2, column 2: a quoted field is not closed";
+    QTest::newRow("fields missing") << header + "DR2612-01,A,1\n" << "line 2: 3 fields where the header has 5";
+    QTest::newRow("not UTF-8") << header + "DR2612-01,M\xFCller,1,,\n" << "line 2: not UTF-8 text";
+    QTest::newRow("patients mixed") << QByteArray("Sample\tPatientFIO\nDR2612-01\tA\nDR2612-02\tB\nDR2612-03\tC\n") << "each report would mix two patients";
+}
+
+// Refused before any report is written, with the line and column of the fault.
+void TestDemoRoad::sampleSheetThatCannotBeTrustedIsRefused()
+{
+    QFETCH(QByteArray, sheet);
+    QFETCH(QString, message);
+    const QString file = m_dir.filePath(QStringLiteral("refused-sheet.csv"));
+    const QString folder = m_dir.filePath(QStringLiteral("refused-%1").arg(QTest::currentDataTag()).replace(' ', '-'));
+    QVERIFY(NHostTest::WriteFile(file, sheet));
+    const SRun result = run({"--all-samples", "--out-dir", folder, "--sample-sheet", file});
+    QVERIFY2(result.exitCode == 1 && result.err.contains(message), qPrintable(result.err));
+    QVERIFY(QDir(folder).isEmpty());
 }
 
 // The on-screen road: the window opens on the project, enters analysis mode, renders
