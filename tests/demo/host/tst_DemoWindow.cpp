@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QToolBar>
 
 // The demo window as lab staff use it, with the keyboard: the title and the overview
 // follow the sample, the data dialog, and quitting with unsaved changes.
@@ -77,6 +78,17 @@ private slots:
         QVERIFY(tabLeftComment);
         QTRY_VERIFY2(window->statusBar()->currentMessage().contains(QStringLiteral("report data changed")),
                      qPrintable(window->statusBar()->currentMessage()));
+        // Save as PDF: the status bar says where the report went, until the next message.
+        NHostTest::WhenModal([](QWidget* dialog) { QMetaObject::invokeMethod(dialog, "accept"); });
+        QAction* saveAsPdf = nullptr;
+        for (QToolBar* bar : window->findChildren<QToolBar*>()) {
+            for (QAction* action : bar->actions())
+                saveAsPdf = action->text() == QLatin1String("Save as PDF") && bar->isVisible() ? action : saveAsPdf;
+        }
+        QVERIFY(saveAsPdf);
+        saveAsPdf->trigger();
+        const QString saved = window->statusBar()->currentMessage().section(QStringLiteral("Report saved as "), 1);
+        QVERIFY2(NHostTest::ReadFile(saved).startsWith("%PDF-"), qPrintable(window->statusBar()->currentMessage()));
 
         // Quitting: Cancel (Escape) keeps the window, Save writes the project and quits.
         const QByteArray before = NHostTest::ReadFile(projectFile);
@@ -85,8 +97,8 @@ private slots:
         QCOMPARE(NHostTest::ReadFile(projectFile), before);
         NHostTest::WhenModal([](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Save)->click(); });
         QVERIFY(window->close());
-        const QByteArray saved = NHostTest::ReadFile(projectFile);
-        QVERIFY(saved.contains("Typed in the window") && saved.contains("\"selectedSample\": 2"));
+        const QByteArray written = NHostTest::ReadFile(projectFile);
+        QVERIFY(written.contains("Typed in the window") && written.contains("\"selectedSample\": 2"));
     }
 
     // The window's demo project is the user's copy, made once, kept with its changes.
