@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -79,6 +80,7 @@ private slots:
         QTRY_VERIFY2(window->statusBar()->currentMessage().contains(QStringLiteral("report data changed")),
                      qPrintable(window->statusBar()->currentMessage()));
         // Save as PDF: the status bar says where the report went, until the next message.
+        QSettings().setValue(QStringLiteral("report/lastPdfDirectory"), m_dir.path());
         NHostTest::WhenModal([](QWidget* dialog) { QMetaObject::invokeMethod(dialog, "accept"); });
         QAction* saveAsPdf = nullptr;
         for (QToolBar* bar : window->findChildren<QToolBar*>()) {
@@ -88,7 +90,7 @@ private slots:
         QVERIFY(saveAsPdf);
         saveAsPdf->trigger();
         const QString saved = window->statusBar()->currentMessage().section(QStringLiteral("Report saved as "), 1);
-        QVERIFY2(NHostTest::ReadFile(saved).startsWith("%PDF-"), qPrintable(window->statusBar()->currentMessage()));
+        QVERIFY2(saved.startsWith(m_dir.path()) && NHostTest::ReadFile(saved).startsWith("%PDF-"), qPrintable(saved));
 
         // Quitting: Cancel (Escape) keeps the window, Save writes the project and quits.
         const QByteArray before = NHostTest::ReadFile(projectFile);
