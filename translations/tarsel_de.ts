@@ -1143,5 +1143,9 @@
         <source>the sample %1 has a row already, at line %2</source>
         <translation>die Probe %1 hat bereits eine Zeile, in Zeile %2</translation>
     </message>
+    <message>
+        <source>The sample sheet %1 is no regular file</source>
+        <translation>Die Probenliste %1 ist keine gewöhnliche Datei</translation>
+    </message>
 </context>
 </TS>

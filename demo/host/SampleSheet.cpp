@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextCodec>
 
 #include <vector>
@@ -132,6 +133,11 @@ bool CSampleSheet::Read(const QString& path, const QStringList& variableNames, Q
                             : QObject::tr("Sample sheet %1, line %2: %3").arg(name).arg(line).arg(problem);
         return false;
     };
+    // A FIFO or a device would be read until it ends, if ever.
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile()) {
+        *error = QObject::tr("The sample sheet %1 is no regular file").arg(name);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = QObject::tr("Cannot read the sample sheet %1: %2").arg(name, file.errorString());

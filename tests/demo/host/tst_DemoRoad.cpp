@@ -396,6 +396,8 @@ void TestDemoRoad::sampleSheetGivesEachReportItsPatient()
                                         "DR2612-02;Berg Bo;P-2;;;Dr. Sheet"));
     const QByteArray project = NHostTest::ReadFile(data(QStringLiteral("project/demo.tproj")));
     const QString folder = m_dir.filePath(QStringLiteral("sheet-batch"));
+    const SRun fifo = run({"--sample-sheet", m_dir.filePath(QStringLiteral("fifo"))});
+    QVERIFY2(fifo.exitCode == 1 && fifo.err.contains(QStringLiteral("is no regular file")), qPrintable(fifo.err));
     const SRun itself = run({"--sample-sheet", sheet, "--pdf", sheet});
     QVERIFY2(itself.exitCode == 2 && itself.err.contains(QStringLiteral("one of this run's own inputs")), qPrintable(itself.err));
     const SRun result = run({"--all-samples", "--out-dir", folder, "--sample-sheet", sheet, "--set", "Physician=Dr. Set"});

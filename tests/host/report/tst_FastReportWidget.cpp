@@ -45,6 +45,15 @@ class tst_FastReportWidget : public QObject
         return NReportTest::Render(widget, m_dir.filePath(QString::number(++m_nTemplates)), html);
     }
 
+    // A report of several pages, shown in a window of 600 x 500.
+    bool showLongReport(CFastReportWidget* widget)
+    {
+        widget->SetDataSets({DataSet("Numbers", {"N"}, NReportTest::Rows(200, {std::string("row")}))});
+        widget->resize(600, 500);
+        widget->show();
+        return QTest::qWaitForWindowExposed(widget) && render(widget, "{% dataset \"Numbers\" %}").isEmpty();
+    }
+
     QTemporaryDir m_dir;
     int m_nTemplates = 0;
     boost::shared_ptr<NLog::CRecordingLogger> m_pLogger;
@@ -266,16 +275,11 @@ private slots:
     }
 
     // The view opens fitted to the page's width; the zoom follows the keys, the wheel
-    // and the zoom box (presets and typed percentages), and the page box the page in
-    // view.
-    void zoomAndPageBox()
+    // and the zoom box (presets and typed percentages).
+    void zoomByKeysWheelAndZoomBox()
     {
         CFastReportWidget widget(nullptr);
-        widget.SetDataSets({DataSet("Numbers", {"N"}, NReportTest::Rows(200, {std::string("row")}))});
-        widget.resize(600, 500);
-        widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget));
-        render(&widget, "{% dataset \"Numbers\" %}");
+        QVERIFY(showLongReport(&widget));
         QVERIFY(widget.PageCount() > 2);
         auto* view = widget.findChild<QAbstractScrollArea*>(QStringLiteral("ReportView"));
         auto* zoomBox = widget.findChild<QComboBox*>(QStringLiteral("ZoomBox"));
@@ -317,11 +321,7 @@ private slots:
     void pageNavigationAndPreview()
     {
         CFastReportWidget widget(nullptr);
-        widget.SetDataSets({DataSet("Numbers", {"N"}, NReportTest::Rows(200, {std::string("row")}))});
-        widget.resize(600, 500);
-        widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget));
-        render(&widget, "{% dataset \"Numbers\" %}");
+        QVERIFY(showLongReport(&widget));
         auto* view = widget.findChild<QAbstractScrollArea*>(QStringLiteral("ReportView"));
         const int last = widget.PageCount() - 1;
         QVERIFY(last >= 2 && view->hasFocus());
