@@ -387,6 +387,8 @@ void CFastReportWidget::updateOnce()
     }
 
     m_pReport = std::move(report);
+    if (m_pReport)
+        m_pReport->SetMarks(m_sWatermark, m_sFooterNote);
     m_bInputChanged = false;
     m_sReportSubject.clear();
     if (m_pReport) {
@@ -568,7 +570,7 @@ void CFastReportWidget::RenderPage(int page, QPainter* painter, const QRectF& ta
 bool CFastReportWidget::WritePdf(const QString& path, QString* error) const
 {
     QString reason = outputRefusal(QObject::tr("There is no report to save."));
-    if (reason.isEmpty() && m_pReport->WritePdf(path, m_bPdfArchive, &reason))
+    if (reason.isEmpty() && m_pReport->WritePdf(path, m_bPdfArchive, &reason, &m_archiveInfo))
         return true;
     if (error)
         *error = reason;
@@ -595,6 +597,26 @@ void CFastReportWidget::SetPdfArchive(bool archive)
 bool CFastReportWidget::IsPdfArchive() const
 {
     return m_bPdfArchive;
+}
+
+QString CFastReportWidget::ReportTitle() const
+{
+    return m_pReport ? m_pReport->Title() : QString();
+}
+
+void CFastReportWidget::SetPdfArchiveInfo(const SPdfArchiveInfo& info)
+{
+    m_archiveInfo = info;
+}
+
+void CFastReportWidget::SetPageMarks(const QString& watermark, const QString& footerNote)
+{
+    m_sWatermark = watermark;
+    m_sFooterNote = footerNote;
+    if (m_pReport) {
+        m_pReport->SetMarks(watermark, footerNote);
+        m_pView->viewport()->update();
+    }
 }
 
 QString CFastReportWidget::SuggestedPdfPath() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/report/PdfArchive.h"
 #include "host/report/ReportExport.h"
 
 #include <QColor>
@@ -72,6 +73,8 @@ public:
     const std::list<boost::shared_ptr<IDataSet> >& GetDataSets() const;
     const QMap<QString, QColor>& GetMemoColors() const;
     const QString& GetReportPath() const;
+    // The rendered report's <title>, else its file's base name; empty without a report.
+    QString ReportTitle() const;
 
     // True when the last UpdateReport rendered the report, until ClearReport.
     bool HasReport() const;
@@ -109,9 +112,15 @@ public:
     // (all pages when it has none), each page fitted to its paper. False with the
     // reason when there is no report or the printer cannot start. printReport() uses it.
     bool Print(QPrinter* printer, QString* error = nullptr) const;
-    // Whether WritePdf and saveAsPDF write PDF/A-1b (for archiving); off at first.
+    // Whether WritePdf and saveAsPDF write PDF/A-3b (for archiving); off at first.
     void SetPdfArchive(bool archive);
     bool IsPdfArchive() const;
+    // What an archived PDF carries besides its pages: attachments and provenance.
+    // Its title and creator, when empty, are the report's title and the viewer.
+    void SetPdfArchiveInfo(const SPdfArchiveInfo& info);
+    // A mark across every page, such as "PRELIMINARY", and a note in the middle of
+    // every footer, on screen, on paper and in the PDF; empty texts show nothing.
+    void SetPageMarks(const QString& watermark, const QString& footerNote);
     // The file saveAsPDF proposes: in the folder last saved to (QSettings key
     // "report/lastPdfDirectory", else the documents folder), named from the base name
     // of ProjectPath, SampleName (else NumberOfSample) and the date (DATE, else today).
@@ -163,6 +172,9 @@ private:
     std::unique_ptr<CReport> m_pReport;
     QString m_sLastError;
     bool m_bPdfArchive = false;
+    SPdfArchiveInfo m_archiveInfo;
+    QString m_sWatermark;
+    QString m_sFooterNote;
     std::function<QString()> m_subjectSource;
     QString m_sReportSubject;
     bool m_bInputChanged = false;

@@ -6,6 +6,7 @@
 #include "host/report/CellText.h"
 #include "host/report/DataSet.h"
 #include "host/report/DataSetTable.h"
+#include "host/report/PdfArchive.h"
 #include "host/report/ReadableText.h"
 #include "host/report/ReportDocument.h"
 #include "host/report/ReportLog.h"
@@ -26,7 +27,9 @@
 #include <QTextFrame>
 #include <QTextLayout>
 #include <QTextTable>
+#include <QtMath>
 
+#include <cmath>
 #include <map>
 #include <vector>
 
@@ -97,14 +100,17 @@ std::vector<SPlaceholder> placeholders(const QTextDocument& document)
 
 // Whether pdf is a whole PDF of pages pages, as the writer ends one: the header, the
 // page objects, the end-of-file mark.
-bool isCompletePdf(const QByteArray& pdf, int pages, QString* reason)
+// Qt writes each page object on lines of its own; an archive, rewritten, is counted
+// as a reader counts it.
+bool isCompletePdf(const QByteArray& pdf, int pages, bool archive, QString* reason)
 {
+    const int found = archive ? PdfPageCount(pdf) : pdf.count("/Type /Page\n");
     if (!pdf.startsWith("%PDF-"))
         *reason = QObject::tr("the file does not start as a PDF");
     else if (!pdf.trimmed().endsWith("%%EOF"))
         *reason = QObject::tr("the file does not end as a PDF");
-    else if (pdf.count("/Type /Page\n") != pages)
-        *reason = QObject::tr("the file holds %1 pages instead of %2").arg(pdf.count("/Type /Page\n")).arg(pages);
+    else if (found != pages)
+        *reason = QObject::tr("the file holds %1 pages instead of %2").arg(found).arg(pages);
     else
         return true;
     return false;
@@ -482,6 +488,8 @@ void CReport::RenderPage(int page, QPainter* painter, const QRectF& target) cons
     painter->scale(target.width() / paper.width(), target.height() / paper.height());
     painter->setClipRect(paper, Qt::IntersectClip);
     painter->fillRect(paper, Qt::white);
+    if (!m_sWatermark.isEmpty())
+        drawWatermark(painter);
     // Only what the painter can show is drawn: a preview repaints a strip at a time.
     const QRectF visible = painter->clipBoundingRect() & paper;
 
@@ -493,6 +501,46 @@ void CReport::RenderPage(int page, QPainter* painter, const QRectF& target) cons
     }
 
     drawFooter(painter, page);
+    painter->restore();
+}
+
+void CReport::SetMarks(const QString& watermark, const QString& footerNote)
+{
+    m_sWatermark = watermark;
+    m_sFooterNote = footerNote;
+}
+
+void CReport::drawWatermark(QPainter* painter) const
+{
+    // Across the page from the lower left to the upper right, under the content and
+    // light enough to read it through (an archive PDF has no transparency); laid out
+    // as the report's text is, so that the PDF holds it as text.
+    QFont font(baseFont(72), &m_layoutDevice);
+    font.setBold(true);
+    const qreal diagonal = std::hypot(c_pageSize.width(), c_pageSize.height());
+    QTextOption option;
+    option.setUseDesignMetrics(true);
+    option.setWrapMode(QTextOption::NoWrap);
+    QTextLayout layout(m_sWatermark, font, &m_layoutDevice);
+    layout.setTextOption(option);
+    const auto layOut = [&layout] {
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(1.0e6);
+        layout.endLayout();
+        return line;
+    };
+    QTextLine line = layOut();
+    if (line.naturalTextWidth() > diagonal * 0.75) {
+        font.setPointSizeF(font.pointSizeF() * diagonal * 0.75 / line.naturalTextWidth());
+        layout.setFont(font);
+        line = layOut();
+    }
+    painter->save();
+    painter->translate(c_pageSize.width() / 2, c_pageSize.height() / 2);
+    painter->rotate(-qRadiansToDegrees(std::atan2(c_pageSize.height(), c_pageSize.width())));
+    painter->setPen(QColor(0xf2, 0xc4, 0xc4));
+    layout.draw(painter, QPointF(-line.naturalTextWidth() / 2, -line.height() / 2));
     painter->restore();
 }
 
@@ -579,16 +627,20 @@ void CReport::drawFooter(QPainter* painter, int page) const
     painter->setPen(QPen(QColor(0x80, 0x80, 0x80), 0.5));
     painter->drawLine(QPointF(left, top), QPointF(right, top));
     painter->setPen(Qt::black);
-    const QString texts[] = {m_sDate, QObject::tr("Page %1 of %2").arg(page + 1).arg(m_nPageCount)};
-    for (int i = 0; i < 2; ++i) {
+    const QString texts[] = {m_sDate, QObject::tr("Page %1 of %2").arg(page + 1).arg(m_nPageCount), m_sFooterNote};
+    for (int i = 0; i < 3; ++i) {
+        if (texts[i].isEmpty())
+            continue;
         QTextLayout layout(texts[i], font);
         layout.setTextOption(option);
         layout.beginLayout();
         QTextLine line = layout.createLine();
         line.setLineWidth(right - left);
         layout.endLayout();
-        // The date on the left, the page number flush right.
-        const qreal x = i == 0 ? left : right - line.naturalTextWidth();
+        // The date on the left, the page number flush right, the note between them.
+        const qreal x = i == 0 ? left
+                        : i == 1 ? right - line.naturalTextWidth()
+                                 : (left + right - line.naturalTextWidth()) / 2;
         layout.draw(painter, QPointF(x, top + millimetres(2)));
     }
 }
@@ -629,7 +681,7 @@ void CReport::paintPages(QPagedPaintDevice* device, QPainter* painter, int first
     }
 }
 
-bool CReport::WritePdf(const QString& path, bool archive, QString* error) const
+bool CReport::WritePdf(const QString& path, bool archive, QString* error, const SPdfArchiveInfo* archiveInfo) const
 {
     QString target;
     if (!NCommon::ResolveOutputFile(path, &target, error))
@@ -654,9 +706,23 @@ bool CReport::WritePdf(const QString& path, bool archive, QString* error) const
     }
     const int pages = m_nPageCount;
     QString reason;
-    if (!isCompletePdf(pdf, pages, &reason)
+    if (archive) {
+        SPdfArchiveInfo info = archiveInfo ? *archiveInfo : SPdfArchiveInfo();
+        if (info.title.isEmpty())
+            info.title = Title();
+        if (info.creator.isEmpty())
+            info.creator = QStringLiteral("Tarsel report viewer");
+        QByteArray archived;
+        if (!MakeArchivePdf(pdf, info, &archived, &reason)) {
+            *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
+            return false;
+        }
+        pdf = archived;
+    }
+    if (!isCompletePdf(pdf, pages, archive, &reason)
         || !NCommon::ReplaceFileChecked(
-            target, pdf, [pages](const QByteArray& written, QString* why) { return isCompletePdf(written, pages, why); },
+            target, pdf,
+            [pages, archive](const QByteArray& written, QString* why) { return isCompletePdf(written, pages, archive, why); },
             &reason)) {
         *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
         return false;

@@ -29,6 +29,7 @@ namespace NFastReport {
 
 class CReportDocument;
 class IDataSet;
+struct SPdfArchiveInfo;
 
 // One rendered report: the template's output with its data-set tables, laid out
 // once on A4 pages at a fixed layout resolution (c_nLayoutDpi, design metrics), so
@@ -81,11 +82,16 @@ public:
     // The document's <title>, else the report file's base name.
     QString Title() const;
 
-    // Writes all pages as PDF (PDF/A-1b when archive is set). The file at path (a
+    // What every page shows besides its content: a mark across the page (such as
+    // "PRELIMINARY") and a note in the middle of the footer; empty texts show nothing.
+    void SetMarks(const QString& watermark, const QString& footerNote);
+
+    // Writes all pages as PDF; with archive set, PDF/A-3b that says of itself what
+    // archive (when given) holds: its attachments and provenance. The file at path (a
     // link is written through) is replaced only by a complete PDF that was read back
     // and checked (header, end, page count); a device, a FIFO or a folder is never
     // written. On failure the old file stays and error names the file and the reason.
-    bool WritePdf(const QString& path, bool archive, QString* error) const;
+    bool WritePdf(const QString& path, bool archive, QString* error, const SPdfArchiveInfo* archiveInfo = nullptr) const;
     // Prints the pages the printer's range selects (all when none) on its paper.
     bool Print(QPrinter* printer, QString* error) const;
 
@@ -93,6 +99,7 @@ private:
     CReport();
     void paintPages(QPagedPaintDevice* device, QPainter* painter, int first, int last) const;
     void drawFooter(QPainter* painter, int page) const;
+    void drawWatermark(QPainter* painter) const;
     void drawText(QPainter* painter, qreal from, qreal to, qreal y) const;
     static void drawTable(QPainter* painter, const CTableBlock& table, qreal x,
                           const std::vector<CPageModel::SSlice>& slices);
@@ -105,6 +112,8 @@ private:
     std::unique_ptr<CReportDocument> m_pDocument;
     QString m_sReportPath;
     QString m_sDate;
+    QString m_sWatermark;
+    QString m_sFooterNote;
     int m_nPageCount = 0;
     QStringList m_missingDataSets;
     // The data-set tables and where they stand in the document, whose flowing text is
