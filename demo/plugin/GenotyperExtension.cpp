@@ -76,6 +76,39 @@ QString headline(const NGenotyper::CPanelResult& result, const Translation& text
     return text(QT_TRANSLATE_NOOP("QObject", "Result cannot be reported: %1")).arg(reasons.join(QStringLiteral("; ")));
 }
 
+// A finding as the base library describes it for the report and the structured result.
+NTarsel::NExtension::SFinding describe(const NGenotyper::SFinding& found)
+{
+    using namespace NTarsel::NExtension;
+    SFinding finding;
+    finding.gene = NCommon::FromLocal(found.variant.gene);
+    finding.geneId = NCommon::FromLocal(found.variant.geneId);
+    finding.chromosome = NCommon::FromLocal(found.call.chrom);
+    finding.position = found.call.pos;
+    finding.reference = NCommon::FromLocal(found.call.ref);
+    finding.alternate = NCommon::FromLocal(found.call.alt);
+    finding.setChange(NCommon::FromLocal(found.variant.change));
+    finding.genotype = NCommon::FromLocal(found.call.genotype);
+    switch (found.call.zygosity) {
+    case NGenotyper::ZygosityHeterozygous:
+        finding.allelicState = AllelicStateHeterozygous;
+        break;
+    case NGenotyper::ZygosityHomozygous:
+        finding.allelicState = AllelicStateHomozygous;
+        break;
+    case NGenotyper::ZygosityHemizygous:
+        finding.allelicState = AllelicStateHemizygous;
+        break;
+    default:
+        finding.allelicState = AllelicStateUnknown;
+        break;
+    }
+    finding.depth = found.call.depth;
+    // The panel's classes are the significances, in the same order.
+    finding.significance = static_cast<EClinicalSignificance>(found.variant.classification);
+    return finding;
+}
+
 } // namespace
 
 #define GENOTYPER_LOG(level, message) NLog::Write((message), (level), c_sLogSource, __LINE__)
@@ -107,9 +140,20 @@ QString CGenotyperExtension::referenceTablePath(const QString& panel)
         .filePath(QStringLiteral("genotyper/references/%1.tsv").arg(panel));
 }
 
+const NTarsel::NExtension::CFindings* CGenotyperExtension::reportFindings() const
+{
+    return m_pResult ? &m_findings : nullptr;
+}
+
+QStringList CGenotyperExtension::analysisInputs() const
+{
+    return m_pResult ? QStringList{m_sReferenceTable} : QStringList();
+}
+
 bool CGenotyperExtension::fail(const std::string& message, int line)
 {
     m_pResult.reset();
+    m_findings.clear();
     NLog::Write(message, c_nErrorLevel, c_sLogSource, line);
     return false;
 }
@@ -130,6 +174,7 @@ bool CGenotyperExtension::interpretateResults()
 bool CGenotyperExtension::analyseSelectedSample()
 {
     m_pResult.reset();
+    m_findings.clear();
     if (!m_pProject)
         return fail("Genotyper: no project to analyse", __LINE__);
     const unsigned int sampleCount = m_pProject->GetSampleCount();
@@ -173,6 +218,9 @@ bool CGenotyperExtension::analyseSelectedSample()
         return fail("Genotyper: cannot read the VCF file of sample '" + sampleName + "': " + error, __LINE__);
 
     m_pResult = std::make_unique<NGenotyper::CPanelResult>(vcf, table);
+    m_sReferenceTable = referenceTablePath(panel);
+    for (const NGenotyper::SFinding& found : m_pResult->findings())
+        m_findings.add(describe(found));
     m_variables[CVariables::c_sAnalysisStatus] =
         headline(*m_pResult, [this](const char* text) { return reportText(text); }, reportLocale());
     m_variables[CVariables::c_sReportable] =
@@ -195,22 +243,8 @@ std::list<boost::shared_ptr<NFastReport::IDataSet> > CGenotyperExtension::getDat
     const auto text = [this](const char* source) { return NCommon::ToLocal(reportText(source)); };
     const std::string notAvailable = text(QT_TRANSLATE_NOOP("QObject", "not available"));
 
-    // ReportDataSet::create makes a ReportDataSet; rows can only be added through it.
-    const boost::shared_ptr<NFastReport::IDataSet> findings = ReportDataSet::create(
-        "Findings", {text(QT_TRANSLATE_NOOP("QObject", "Gene")), text(QT_TRANSLATE_NOOP("QObject", "Position")),
-                     text(QT_TRANSLATE_NOOP("QObject", "Change")), text(QT_TRANSLATE_NOOP("QObject", "Genotype")),
-                     text(QT_TRANSLATE_NOOP("QObject", "Depth")), text(QT_TRANSLATE_NOOP("QObject", "Classification"))});
-    auto* findingRows = static_cast<ReportDataSet*>(findings.get());
-    for (const NGenotyper::SFinding& finding : m_pResult->findings()) {
-        const std::string classification = NGenotyper::classificationText(finding.variant.classification);
-        findingRows->push_back({finding.variant.gene, finding.call.chrom + ":" + std::to_string(finding.call.pos),
-                                finding.variant.change,
-                                text(NGenotyper::zygosityText(finding.call.zygosity).c_str()) + " ("
-                                    + finding.call.genotype + ")",
-                                finding.call.depth >= 0 ? boost::any(finding.call.depth) : boost::any(notAvailable),
-                                // Coloured by the panel's own term, which the memo colours are named by.
-                                NFastReport::SColoredCell{text(classification.c_str()), classification}});
-    }
+    const boost::shared_ptr<NFastReport::IDataSet> findings =
+        m_findings.dataSet("Findings", [this](const char* source) { return reportText(source); });
 
     const NGenotyper::SPanelSummary& summary = m_pResult->summary();
     const boost::shared_ptr<NFastReport::IDataSet> figures = ReportDataSet::create(

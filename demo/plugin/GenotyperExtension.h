@@ -1,6 +1,7 @@
 #pragma once
 
 #include "extension/BaseExtension.h"
+#include "extension/Findings.h"
 
 #include <QString>
 
@@ -15,8 +16,9 @@ class CPanelResult;
 // known variants of the selected reference panel ("cardio-panel" or
 // "pharmaco-panel") that the sample carries. Each panel's known variants come from
 // <common data location>/genotyper/references/<panel>.tsv. The extension owns the
-// result of its last successful analysis; a failed one forgets it.
-class CGenotyperExtension : public NTarsel::NExtension::CBaseExtension
+// result of its last successful analysis, described once as findings for the report's
+// table and the structured result; a failed one forgets both.
+class CGenotyperExtension : public NTarsel::NExtension::CBaseExtension, public NTarsel::NExtension::IFindingsSource
 {
     Q_OBJECT
 
@@ -29,6 +31,10 @@ public:
 
     // The file of a panel's known variants.
     static QString referenceTablePath(const QString& panel);
+
+    const NTarsel::NExtension::CFindings* reportFindings() const override;
+    // The reference table of the last successful analysis.
+    QStringList analysisInputs() const override;
 
 protected:
     // Needs a project with a valid selected sample whose data file is a VCF, and a
@@ -47,4 +53,6 @@ private:
     bool fail(const std::string& message, int line);
 
     std::unique_ptr<NGenotyper::CPanelResult> m_pResult;
+    NTarsel::NExtension::CFindings m_findings;
+    QString m_sReferenceTable;
 };

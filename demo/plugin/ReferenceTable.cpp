@@ -11,7 +11,8 @@ namespace NGenotyper {
 
 namespace {
 
-const int c_nColumns = 7;
+// The last, the gene's HGNC identifier, may be left out.
+const int c_nColumns = 8;
 // Far more than any panel lists; guards against reading a wrong, huge file.
 const qint64 c_nMaxFileSize = 16 * 1024 * 1024;
 
@@ -95,9 +96,9 @@ bool CReferenceTable::load(const std::string& path, std::string* error)
             continue;
 
         const QList<QByteArray> columns = line.split('\t');
-        if (columns.size() != c_nColumns)
-            return failAt(number, "expected 7 tab-separated columns (chrom, pos, ref, alt, gene, change, "
-                                  "classification), found "
+        if (columns.size() != c_nColumns && columns.size() != c_nColumns - 1)
+            return failAt(number, "expected 7 or 8 tab-separated columns (chrom, pos, ref, alt, gene, change, "
+                                  "classification, optionally the gene's HGNC identifier), found "
                                       + std::to_string(columns.size()));
         SKnownVariant variant;
         variant.chrom = textOf(columns.at(0).trimmed());
@@ -106,6 +107,8 @@ bool CReferenceTable::load(const std::string& path, std::string* error)
         variant.gene = textOf(columns.at(4).trimmed());
         variant.change = textOf(columns.at(5).trimmed());
         const std::string classification = textOf(columns.at(6).trimmed());
+        if (columns.size() == c_nColumns)
+            variant.geneId = textOf(columns.at(7).trimmed());
 
         if (variant.chrom.empty())
             return failAt(number, "the chromosome is empty");

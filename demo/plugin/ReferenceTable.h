@@ -19,13 +19,15 @@ struct SKnownVariant
     std::string ref;
     std::string alt;
     std::string gene;
+    // The gene's HGNC identifier, such as "HGNC:6636"; empty where the table leaves it out.
+    std::string geneId;
     // HGVS, such as "c.1208G>A p.Arg403Gln".
     std::string change;
     EClassification classification = ClassificationUncertain;
 };
 
 // The known variants of one reference panel, read from a tab-separated file:
-//   chrom  pos  ref  alt  gene  change  classification
+//   chrom  pos  ref  alt  gene  change  classification  [hgnc]
 // one variant a line; empty lines and lines starting with '#' are skipped.
 // Chromosomes match with or without their "chr" prefix.
 class CReferenceTable

@@ -1,0 +1,113 @@
+#include "extension/Findings.h"
+
+#include "common/LocalText.h"
+#include "extension/report/ReportDataSet.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+namespace NTarsel {
+namespace NExtension {
+
+void SFinding::setChange(const QString& change)
+{
+    codingChange.clear();
+    proteinChange.clear();
+    for (const QString& part : change.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (part.startsWith(QLatin1String("p.")))
+            proteinChange = part;
+        else if (codingChange.isEmpty())
+            codingChange = part;
+    }
+}
+
+void CFindings::add(const SFinding& finding)
+{
+    m_findings.push_back(finding);
+}
+
+void CFindings::clear()
+{
+    m_findings.clear();
+}
+
+const std::vector<SFinding>& CFindings::items() const
+{
+    return m_findings;
+}
+
+bool CFindings::isEmpty() const
+{
+    return m_findings.empty();
+}
+
+const char* CFindings::significanceText(EClinicalSignificance significance)
+{
+    switch (significance) {
+    case SignificancePathogenic:
+        return QT_TRANSLATE_NOOP("QObject", "Pathogenic");
+    case SignificanceLikelyPathogenic:
+        return QT_TRANSLATE_NOOP("QObject", "Likely pathogenic");
+    case SignificanceUncertain:
+        return QT_TRANSLATE_NOOP("QObject", "Uncertain significance");
+    case SignificanceLikelyBenign:
+        return QT_TRANSLATE_NOOP("QObject", "Likely benign");
+    case SignificanceBenign:
+        return QT_TRANSLATE_NOOP("QObject", "Benign");
+    case SignificanceNotClassified:
+        break;
+    }
+    return QT_TRANSLATE_NOOP("QObject", "Not classified");
+}
+
+const char* CFindings::allelicStateText(EAllelicState state)
+{
+    switch (state) {
+    case AllelicStateHeterozygous:
+        return QT_TRANSLATE_NOOP("QObject", "heterozygous");
+    case AllelicStateHomozygous:
+        return QT_TRANSLATE_NOOP("QObject", "homozygous");
+    case AllelicStateHemizygous:
+        return QT_TRANSLATE_NOOP("QObject", "hemizygous");
+    case AllelicStateUnknown:
+        break;
+    }
+    return QT_TRANSLATE_NOOP("QObject", "unknown");
+}
+
+boost::shared_ptr<NFastReport::IDataSet> CFindings::dataSet(const std::string& name, const Translation& text) const
+{
+    const auto local = [&text](const char* source) { return NCommon::ToLocal(text(source)); };
+    const boost::shared_ptr<ReportDataSet> table = MakeReportDataSet(
+        name, {local(QT_TRANSLATE_NOOP("QObject", "Gene")), local(QT_TRANSLATE_NOOP("QObject", "Position")),
+               local(QT_TRANSLATE_NOOP("QObject", "Change")), local(QT_TRANSLATE_NOOP("QObject", "Genotype")),
+               local(QT_TRANSLATE_NOOP("QObject", "Depth")), local(QT_TRANSLATE_NOOP("QObject", "Classification"))});
+    const std::string notAvailable = local(QT_TRANSLATE_NOOP("QObject", "not available"));
+    for (const SFinding& finding : m_findings) {
+        QStringList change{finding.codingChange};
+        if (!finding.proteinChange.isEmpty())
+            change << finding.proteinChange;
+        const QString genotype = finding.genotype.isEmpty()
+                                     ? text(allelicStateText(finding.allelicState))
+                                     : QStringLiteral("%1 (%2)").arg(text(allelicStateText(finding.allelicState)),
+                                                                     finding.genotype);
+        const char* significance = significanceText(finding.significance);
+        table->push_back({NCommon::ToLocal(finding.gene),
+                          NCommon::ToLocal(QStringLiteral("%1:%2").arg(finding.chromosome).arg(finding.position)),
+                          NCommon::ToLocal(change.join(QLatin1Char(' '))), NCommon::ToLocal(genotype),
+                          finding.depth >= 0 ? boost::any(finding.depth) : boost::any(notAvailable),
+                          // Coloured by the English text, which the memo colours are named by.
+                          NFastReport::SColoredCell{local(significance), std::string(significance)}});
+    }
+    return table;
+}
+
+IFindingsSource::~IFindingsSource() = default;
+
+QStringList IFindingsSource::analysisInputs() const
+{
+    return QStringList();
+}
+
+} // namespace NExtension
+} // namespace NTarsel
