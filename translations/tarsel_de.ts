@@ -560,10 +560,6 @@
         <translation>  --set NAME=WERT       eine Berichtsvariable für diesen Lauf setzen (wiederholbar)</translation>
     </message>
     <message>
-        <source>  --archive             write PDF/A-1b, for archiving</source>
-        <translation>  --archive             PDF/A-1b schreiben, zur Archivierung</translation>
-    </message>
-    <message>
         <source>  --gui                 open the main window</source>
         <translation>  --gui                 das Hauptfenster öffnen</translation>
     </message>
@@ -1146,6 +1142,118 @@
     <message>
         <source>The sample sheet %1 is no regular file</source>
         <translation>Die Probenliste %1 ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>its report data are no JSON (%1)</source>
+        <translation>seine Berichtsdaten sind kein JSON (%1)</translation>
+    </message>
+    <message>
+        <source>its report data hold no report identifier</source>
+        <translation>seine Berichtsdaten enthalten keine Berichtskennung</translation>
+    </message>
+    <message>
+        <source>Not classified</source>
+        <translation>Nicht klassifiziert</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>an attached file has no name or the name of another: &apos;%1&apos;</source>
+        <translation>eine angehängte Datei hat keinen Namen oder den einer anderen: &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is no relationship of an associated file</source>
+        <translation>&apos;%1&apos; ist keine Beziehung einer zugeordneten Datei</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; cannot name a property of the provenance record</source>
+        <translation>&apos;%1&apos; kann keine Eigenschaft des Herkunftsnachweises benennen</translation>
+    </message>
+    <message>
+        <source>The archive PDF could not be made: %1</source>
+        <translation>Das Archiv-PDF konnte nicht erstellt werden: %1</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>The embedded files of the PDF could not be read: %1</source>
+        <translation>Die eingebetteten Dateien des PDF konnten nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>Report saved as %1, its structured result as %2</source>
+        <translation>Bericht gespeichert als %1, sein strukturiertes Ergebnis als %2</translation>
+    </message>
+    <message>
+        <source>  --archive             write PDF/A-3b for archiving, with the structured result and</source>
+        <translation>  --archive             PDF/A-3b zum Archivieren schreiben, mit dem strukturierten Ergebnis und</translation>
+    </message>
+    <message>
+        <source>                        the provenance (template, plug-in, input files) inside</source>
+        <translation>                        der Herkunft (Vorlage, Plug-in, Eingabedateien) darin</translation>
+    </message>
+    <message>
+        <source>  --fhir                write the structured result (FHIR R4 JSON) beside each PDF</source>
+        <translation>  --fhir                das strukturierte Ergebnis (FHIR R4 JSON) neben jedes PDF schreiben</translation>
+    </message>
+    <message>
+        <source>  --status STATUS       final (default) or preliminary, marked on every page</source>
+        <translation>  --status STATUS       final (Vorgabe) oder preliminary (vorläufig, auf jeder Seite markiert)</translation>
+    </message>
+    <message>
+        <source>  --amends FILE         the report amends the earlier report FILE (read, never replaced)</source>
+        <translation>  --amends DATEI        der Bericht berichtigt den früheren Bericht DATEI (gelesen, nie ersetzt)</translation>
+    </message>
+    <message>
+        <source>--status takes final or preliminary, not &quot;%1&quot;</source>
+        <translation>--status nimmt final oder preliminary, nicht &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>--amends replaces one earlier report; it does not go with --all-samples</source>
+        <translation>--amends ersetzt einen früheren Bericht; es passt nicht zu --all-samples</translation>
+    </message>
+    <message>
+        <source>--archive, --fhir, --status and --amends are for runs without --gui; the window saves the structured result as its File menu sets</source>
+        <translation>--archive, --fhir, --status und --amends sind für Läufe ohne --gui; das Fenster speichert das strukturierte Ergebnis, wie sein Menü Datei es einstellt</translation>
+    </message>
+    <message>
+        <source>Version %1, replaces report %2</source>
+        <translation>Version %1, ersetzt Bericht %2</translation>
+    </message>
+    <message>
+        <source>Structured result of the report (FHIR R4 Bundle)</source>
+        <translation>Strukturiertes Ergebnis des Berichts (FHIR-R4-Bundle)</translation>
+    </message>
+    <message>
+        <source>Cannot read %1 back for its structured result: %2</source>
+        <translation>%1 kann für sein strukturiertes Ergebnis nicht zurückgelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>Save the Structured Result (FHIR) with Each PDF</source>
+        <translation>Strukturiertes Ergebnis (FHIR) mit jedem PDF speichern</translation>
+    </message>
+    <message>
+        <source>Cannot amend %1: it is the report of sample %2, not of sample %3</source>
+        <translation>%1 kann nicht berichtigt werden: es ist der Bericht der Probe %2, nicht der Probe %3</translation>
+    </message>
+    <message>
+        <source>Cannot amend %1: it is no report file</source>
+        <translation>%1 kann nicht berichtigt werden: es ist keine Berichtsdatei</translation>
+    </message>
+    <message>
+        <source>Cannot amend %1: %2</source>
+        <translation>%1 kann nicht berichtigt werden: %2</translation>
+    </message>
+    <message>
+        <source>the file is too large for a report</source>
+        <translation>die Datei ist zu groß für einen Bericht</translation>
+    </message>
+    <message>
+        <source>Cannot amend %1: it is no PDF</source>
+        <translation>%1 kann nicht berichtigt werden: es ist kein PDF</translation>
     </message>
 </context>
 </TS>

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSettings>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -77,7 +78,14 @@ CDemoHost::CDemoHost()
     connect(&m_window, &CDemoWindow::pluginInfoRequested, this,
             [this] { m_window.ShowPluginInfo(m_session.PluginInfo()); });
     connect(&m_session, &CDemoSession::pdfSaved, this, [this](const QString& path) {
-        m_window.ShowStatus(QObject::tr("Report saved as %1").arg(QDir::toNativeSeparators(path)));
+        QString error;
+        if (!QSettings().value(QStringLiteral("report/writeFhir"), false).toBool())
+            m_window.ShowStatus(QObject::tr("Report saved as %1").arg(QDir::toNativeSeparators(path)));
+        else if (m_session.WriteFhirBeside(path, &error))
+            m_window.ShowStatus(QObject::tr("Report saved as %1, its structured result as %2")
+                                    .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(FhirPathBeside(path))));
+        else
+            m_session.ReportProblem(error);
     });
     connect(&m_session, &CDemoSession::reportDataChanged, this, [this] {
         m_window.ShowStatus(QObject::tr("The report data changed; save the project to keep them"));

@@ -29,7 +29,11 @@ const char* const c_usage[] = {
     QT_TRANSLATE_NOOP("QObject", "  --data DIR            common data folder: templates and reference tables"),
     QT_TRANSLATE_NOOP("QObject", "  --set NAME=VALUE      set a report variable for this run (repeatable)"),
     QT_TRANSLATE_NOOP("QObject", "  --sample-sheet FILE   report variables per sample: a column Sample, one per variable"),
-    QT_TRANSLATE_NOOP("QObject", "  --archive             write PDF/A-1b, for archiving"),
+    QT_TRANSLATE_NOOP("QObject", "  --archive             write PDF/A-3b for archiving, with the structured result and"),
+    QT_TRANSLATE_NOOP("QObject", "                        the provenance (template, plug-in, input files) inside"),
+    QT_TRANSLATE_NOOP("QObject", "  --fhir                write the structured result (FHIR R4 JSON) beside each PDF"),
+    QT_TRANSLATE_NOOP("QObject", "  --status STATUS       final (default) or preliminary, marked on every page"),
+    QT_TRANSLATE_NOOP("QObject", "  --amends FILE         the report amends the earlier report FILE (read, never replaced)"),
     QT_TRANSLATE_NOOP("QObject", "  --gui                 open the main window"),
     QT_TRANSLATE_NOOP("QObject", "  --analyse             with --gui: enter analysis mode at once"),
     QT_TRANSLATE_NOOP("QObject", "  --screenshot FILE     with --gui: save a picture of the window and quit"),
@@ -99,12 +103,16 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
     const QCommandLineOption set(QStringLiteral("set"), QString(), QStringLiteral("NAME=VALUE"));
     const QCommandLineOption sampleSheet(QStringLiteral("sample-sheet"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption archive(QStringLiteral("archive"));
+    const QCommandLineOption fhir(QStringLiteral("fhir"));
+    const QCommandLineOption status(QStringLiteral("status"), QString(), QStringLiteral("STATUS"));
+    const QCommandLineOption amends(QStringLiteral("amends"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption gui(QStringLiteral("gui"));
     const QCommandLineOption analyse(QStringLiteral("analyse"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QList<QCommandLineOption> all{project, sample, allSamples, outDir, pdf, templateName, locale, database, plugin,
-                                        plugins, data, set, sampleSheet, archive, gui, analyse, screenshot, helpOption};
+                                        plugins, data, set, sampleSheet, archive, fhir, status, amends, gui, analyse,
+                                        screenshot, helpOption};
     parser.addOptions(all);
 
     *help = false;
@@ -135,7 +143,7 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
 
     // An option given twice would silently lose one of its values.
     for (const QCommandLineOption* single : {&project, &sample, &outDir, &pdf, &templateName, &locale, &database, &plugin,
-                                             &plugins, &data, &sampleSheet, &screenshot}) {
+                                             &plugins, &data, &sampleSheet, &status, &amends, &screenshot}) {
         if (parser.values(*single).size() > 1) {
             *error = QObject::tr("--%1 given more than once").arg(single->names().first());
             return false;
@@ -163,6 +171,16 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
     options->pluginDir = parser.value(plugins);
     options->dataDir = parser.value(data);
     options->archive = parser.isSet(archive);
+    options->fhir = parser.isSet(fhir);
+    options->amends = parser.value(amends);
+    if (parser.isSet(status)) {
+        const QString value = parser.value(status);
+        if (value != QLatin1String("final") && value != QLatin1String("preliminary")) {
+            *error = QObject::tr("--status takes final or preliminary, not \"%1\"").arg(value);
+            return false;
+        }
+        options->preliminary = value == QLatin1String("preliminary");
+    }
     options->gui = parser.isSet(gui);
     options->analyse = parser.isSet(analyse);
     options->screenshot = parser.value(screenshot);
@@ -201,6 +219,15 @@ bool ParseDemoOptions(const QStringList& arguments, SDemoOptions* options, QStri
     }
     if (!options->sampleSheet.isEmpty() && options->gui) {
         *error = QObject::tr("--sample-sheet is for runs without --gui: the window keeps one patient per project");
+        return false;
+    }
+    if (!options->amends.isEmpty() && options->allSamples) {
+        *error = QObject::tr("--amends replaces one earlier report; it does not go with --all-samples");
+        return false;
+    }
+    if (options->gui && (options->fhir || options->preliminary || !options->amends.isEmpty() || options->archive)) {
+        *error = QObject::tr("--archive, --fhir, --status and --amends are for runs without --gui; the window saves "
+                             "the structured result as its File menu sets");
         return false;
     }
     if ((options->analyse || !options->screenshot.isEmpty()) && !options->gui) {

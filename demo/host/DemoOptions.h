@@ -43,6 +43,12 @@ struct SDemoOptions
     bool analyse = false;
     QString screenshot;
     bool archive = false;
+    // Write the structured result (FHIR) beside each PDF.
+    bool fhir = false;
+    // Release the reports as preliminary ones instead of final ones.
+    bool preliminary = false;
+    // The earlier report's PDF that this run's report amends.
+    QString amends;
 };
 
 // Reads the options from arguments (the program name first). On a bad option or

@@ -2,6 +2,8 @@
 
 #include "demo/host/DemoOptions.h"
 #include "demo/host/ExtensionLoader.h"
+#include "demo/host/ReportRelease.h"
+#include "host/report/PdfArchive.h"
 
 #include <QObject>
 #include <QPointer>
@@ -59,8 +61,13 @@ public:
     bool Analyse(QString* error);
     // Leaves analysis mode; false when the window was not in it.
     bool LeaveAnalysis();
-    // Writes the report shown now as PDF.
-    bool WritePdf(const QString& path, bool archive, QString* error);
+    // Writes the report shown now as PDF, released as release says: marked as
+    // preliminary or amended on every page, as PDF/A-3b with the structured result
+    // and the provenance inside, and with the structured result beside it.
+    bool WritePdf(const QString& path, const SReportRelease& release, QString* error);
+    // Writes the structured result of the report shown now beside its PDF at
+    // pdfPath (FhirPathBeside), carrying that PDF.
+    bool WriteFhirBeside(const QString& pdfPath, QString* error);
     // The selected plug-in's report viewer, found by its object name.
     NFastReport::CFastReportWidget* ReportViewer() const;
 
@@ -106,6 +113,13 @@ private:
     bool chooseTemplate(const SDemoOptions& options, QString* error);
     void installExtensions();
     bool loadProject(const QString& path, QString* error);
+    // The structured result of the report shown now, as release says.
+    NTarsel::NExtension::CFhirBundle bundleOfShownReport(const SReportRelease& release) const;
+    // What an archived PDF of the report shown now says of itself.
+    NFastReport::SPdfArchiveInfo archiveInfo(const NTarsel::NExtension::CFhirBundle& bundle, const QString& jsonName,
+                                             const SReportRelease& release);
+    // Writes bundle beside the PDF at pdfPath, which it then carries.
+    bool writeBundle(NTarsel::NExtension::CFhirBundle& bundle, const QString& pdfPath, QString* error) const;
     void setProjectInPlugins();
 
     NTarsel::CMainWindow* m_pWindow;

@@ -17,6 +17,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
+#include <QSettings>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -135,6 +136,14 @@ void CDemoWindow::buildMenus()
     QMenu* fileMenu = window->menuBar()->addMenu(QObject::tr("File"));
     // The File toolbar's actions, in the same order.
     fileMenu->addActions(window->findChild<QToolBar*>(QStringLiteral("FileToolBar"))->actions());
+    fileMenu->addSeparator();
+    // A laboratory system that reads the result wants it with every saved report.
+    QAction* fhir = fileMenu->addAction(QObject::tr("Save the Structured Result (FHIR) with Each PDF"));
+    fhir->setObjectName(QStringLiteral("WriteFhirAction"));
+    fhir->setCheckable(true);
+    fhir->setChecked(QSettings().value(QStringLiteral("report/writeFhir"), false).toBool());
+    connect(fhir, &QAction::toggled, this,
+            [](bool checked) { QSettings().setValue(QStringLiteral("report/writeFhir"), checked); });
     fileMenu->addSeparator();
     QAction* quit = fileAction(QStringLiteral("application-exit"), QObject::tr("Quit"), QKeySequence::Quit, window);
     connect(quit, &QAction::triggered, window, &QWidget::close);

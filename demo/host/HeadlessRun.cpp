@@ -178,9 +178,11 @@ bool CHeadlessRun::plan(const SDemoOptions& options, QString* manifest, QString*
     }
 
     QMap<FileId, QString> read = inputs();
-    FileId sheet;
-    if (!options.sampleSheet.isEmpty() && fileId(options.sampleSheet, &sheet))
-        read.insert(sheet, options.sampleSheet);
+    for (const QString& input : {options.sampleSheet, options.amends}) {
+        FileId id;
+        if (!input.isEmpty() && fileId(input, &id))
+            read.insert(id, input);
+    }
     QSet<QString> targets;
     auto check = [&](const QString& path, QString* target) {
         if (!NCommon::ResolveOutputFile(path, target, error))
@@ -203,7 +205,8 @@ bool CHeadlessRun::plan(const SDemoOptions& options, QString* manifest, QString*
         const QString path =
             QFileInfo(options.allSamples ? QDir(options.outDir).filePath(report.fileName) : report.fileName)
                 .absoluteFilePath();
-        if (!check(path, &report.target))
+        QString json;
+        if (!check(path, &report.target) || (options.fhir && !check(FhirPathBeside(report.target), &json)))
             return false;
     }
     manifest->clear();
@@ -277,8 +280,30 @@ void CHeadlessRun::setSampleVariables(const SDemoOptions& options, int sample)
     m_session.Project()->SetReportVariables(variables);
 }
 
-CHeadlessRun::SOutcome CHeadlessRun::write(const SPlannedReport& report, bool archive, QTextStream& out,
-                                          QTextStream& err)
+bool CHeadlessRun::readRelease(const SDemoOptions& options, QString* error)
+{
+    m_release = SReportRelease();
+    m_release.fhir = options.fhir;
+    m_release.archive = options.archive;
+    if (options.preliminary)
+        m_release.status = NTarsel::NExtension::CFhirBundle::StatusPreliminary;
+    if (!options.sampleSheet.isEmpty())
+        m_release.inputs << options.sampleSheet;
+    if (options.amends.isEmpty())
+        return true;
+    if (!m_release.readAmended(options.amends, error))
+        return false;
+    // An amendment of another patient's report would file this result in their record.
+    const QString sample = m_session.SampleName(m_plan.front().sample);
+    if (!m_release.amendedSample.isEmpty() && m_release.amendedSample != sample) {
+        *error = QObject::tr("Cannot amend %1: it is the report of sample %2, not of sample %3")
+                     .arg(QDir::toNativeSeparators(options.amends), m_release.amendedSample, sample);
+        return false;
+    }
+    return true;
+}
+
+CHeadlessRun::SOutcome CHeadlessRun::write(const SPlannedReport& report, QTextStream& out, QTextStream& err)
 {
     const boost::shared_ptr<NLog::ILogger> previous = NLog::GetLogger("");
     const auto keeper = boost::make_shared<CErrorKeeper>(previous);
@@ -287,7 +312,7 @@ CHeadlessRun::SOutcome CHeadlessRun::write(const SPlannedReport& report, bool ar
     outcome.outcome = QStringLiteral("failed");
     QString error;
     const bool analysed = m_session.Analyse(&error);
-    const bool written = analysed && m_session.WritePdf(report.target, archive, &error);
+    const bool written = analysed && m_session.WritePdf(report.target, m_release, &error);
     NLog::SetLogger("", previous);
     outcome.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
     const QStringList logged = keeper->Take();
@@ -369,7 +394,7 @@ int CHeadlessRun::Run(const SDemoOptions& options, QTextStream& out, QTextStream
         err << error << '\n';
         return DemoExitUsage;
     }
-    if (!readSampleSheet(options, &error)) {
+    if (!readSampleSheet(options, &error) || !readRelease(options, &error)) {
         err << error << '\n';
         return DemoExitFailed;
     }
@@ -388,7 +413,7 @@ int CHeadlessRun::Run(const SDemoOptions& options, QTextStream& out, QTextStream
             m_session.SelectSample(m_plan[index].sample);
         }
         setSampleVariables(options, m_plan[index].sample);
-        outcomes[index] = write(m_plan[index], options.archive, out, err);
+        outcomes[index] = write(m_plan[index], out, err);
         worst = std::max(worst, outcomes[index].status);
         if (!manifest.isEmpty() && !writeManifest(manifest, outcomes, &error)) {
             err << error << '\n';

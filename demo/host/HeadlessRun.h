@@ -1,5 +1,6 @@
 #pragma once
 
+#include "demo/host/ReportRelease.h"
 #include "demo/host/SampleSheet.h"
 
 #include <QMap>
@@ -15,7 +16,7 @@ struct SDemoOptions;
 // The demo host's headless road: prepare the session, analyse and write the
 // PDF(s), printing each path on the output stream. Every output is checked before
 // the first analysis: a file that is not a regular file, or one of the run's own
-// inputs, is refused. A batch gives each sample a file name of its own and keeps
+// inputs, is refused; so is the structured result's file beside each PDF. A batch gives each sample a file name of its own and keeps
 // manifest.tsv beside the reports.
 class CHeadlessRun
 {
@@ -50,10 +51,14 @@ private:
     // Gives the project sample's report variables: the project's own, then the
     // sample sheet's row, then --set.
     void setSampleVariables(const SDemoOptions& options, int sample);
-    SOutcome write(const SPlannedReport& report, bool archive, QTextStream& out, QTextStream& err);
+    // Reads what the options say of the reports' release, and the earlier report an
+    // amended one replaces; false with error.
+    bool readRelease(const SDemoOptions& options, QString* error);
+    SOutcome write(const SPlannedReport& report, QTextStream& out, QTextStream& err);
     bool writeManifest(const QString& path, const std::vector<SOutcome>& outcomes, QString* error) const;
 
     CDemoSession& m_session;
     std::vector<SPlannedReport> m_plan;
     CSampleSheet m_sheet;
+    SReportRelease m_release;
 };

@@ -88,9 +88,14 @@ private slots:
                 saveAsPdf = action->text() == QLatin1String("Save as PDF") && bar->isVisible() ? action : saveAsPdf;
         }
         QVERIFY(saveAsPdf);
+        // With the File menu's setting, the structured result goes beside it and carries it.
+        window->findChild<QAction*>(QStringLiteral("WriteFhirAction"))->setChecked(true);
         saveAsPdf->trigger();
-        const QString saved = window->statusBar()->currentMessage().section(QStringLiteral("Report saved as "), 1);
-        QVERIFY2(saved.startsWith(m_dir.path()) && NHostTest::ReadFile(saved).startsWith("%PDF-"), qPrintable(saved));
+        const QStringList saved = window->statusBar()->currentMessage().section(QStringLiteral("Report saved as "), 1)
+                                      .split(QStringLiteral(", its structured result as "));
+        QVERIFY2(saved.size() == 2 && saved[0].startsWith(m_dir.path()) && NHostTest::ReadFile(saved[0]).startsWith("%PDF-"),
+                 qPrintable(saved.join(QLatin1Char('|'))));
+        QVERIFY(NHostTest::ReadFile(saved[1]).contains(NHostTest::ReadFile(saved[0]).toBase64()));
 
         // Quitting: Cancel (Escape) keeps the window, Save writes the project and quits.
         const QByteArray before = NHostTest::ReadFile(projectFile);
