@@ -219,9 +219,13 @@ QString CFhirBundle::gender(const QString& sex)
 
 QJsonObject CFhirBundle::toJson() const
 {
-    const QString status = m_eStatus == StatusPreliminary ? QStringLiteral("preliminary")
-                           : m_eStatus == StatusAmended   ? QStringLiteral("amended")
-                                                          : QStringLiteral("final");
+    // Data that cannot support a result give no observation a system could file as
+    // one (a variant present, or none found); the report says why in its conclusion.
+    const bool reportable = m_variables.value(CVariables::c_sReportable) != QLatin1String("no");
+    const QString status = !reportable                     ? QStringLiteral("cancelled")
+                           : m_eStatus == StatusPreliminary ? QStringLiteral("preliminary")
+                           : m_eStatus == StatusAmended     ? QStringLiteral("amended")
+                                                            : QStringLiteral("final");
     // Every resource's identity follows from the report's.
     const QUuid base = QUuid::fromString(m_sIdentifier.mid(9));
     const auto urlOf = [&base](const QString& name) {
@@ -309,7 +313,7 @@ QJsonObject CFhirBundle::toJson() const
     QJsonArray results;
     QList<QPair<QString, QJsonObject> > observations;
     int number = 0;
-    for (const SFinding& finding : m_pFindings ? m_pFindings->items() : std::vector<SFinding>()) {
+    for (const SFinding& finding : m_pFindings && reportable ? m_pFindings->items() : std::vector<SFinding>()) {
         ++number;
         const QString variantUrl = urlOf(QStringLiteral("variant-%1").arg(number));
         QJsonObject variant = observation(QStringLiteral("variant"), loinc(QStringLiteral("69548-6"),

@@ -19,7 +19,9 @@ class CFindings;
 /// laboratory's Organization from the report variables, and per finding a variant
 /// Observation (LOINC 69548-6) and, when the finding is classified, a diagnostic
 /// implication Observation derived from it. A report without findings (a plug-in
-/// that does not describe them) still gets its DiagnosticReport.
+/// that does not describe them) still gets its DiagnosticReport. A report whose data
+/// cannot support a result (CVariables::c_sReportable "no") is "cancelled" and holds
+/// no observation, only its conclusion saying why.
 ///
 /// Every resource's identity follows from the report identifier, so the Bundle
 /// embedded in an archived PDF and the one written beside it name the same resources;
@@ -27,6 +29,7 @@ class CFindings;
 class TARSEL_EXTENSION_EXPORT CFhirBundle
 {
 public:
+    /// How the report is released: DiagnosticReport.status and that of its observations.
     enum EStatus
     {
         StatusFinal = 0,
@@ -38,15 +41,19 @@ public:
     /// new identifier and is issued now.
     CFhirBundle(const VariableMap& variables, const CFindings* findings);
 
+    /// Final unless set.
     void setStatus(EStatus status);
+    /// The status set.
     EStatus status() const;
     /// The report's identifier, "urn:uuid:..."; a new one at construction.
     void setIdentifier(const QString& identifier);
+    /// The report's identifier, "urn:uuid:...".
     QString identifier() const;
     /// The report's version: 1 unless it amends an earlier one.
     void setVersion(int version);
     /// The identifier of the report that this one replaces; empty for none.
     void setReplaces(const QString& identifier);
+    /// When the report was issued; now, at construction, unless set.
     void setIssued(const QDateTime& issued);
     /// The report's language, such as "en".
     void setLanguage(const QString& language);
@@ -54,6 +61,8 @@ public:
     /// defines the hash, and SHA-256); fileName is how the Bundle refers to it.
     void setPresentedForm(const QByteArray& pdf, const QString& fileName, const QString& title);
 
+    /// The Bundle: the DiagnosticReport first, then Patient, Specimen, Organization
+    /// (when the variables name the laboratory) and the observations.
     QJsonObject toJson() const;
     /// The Bundle as indented UTF-8 JSON.
     QByteArray toJsonText() const;

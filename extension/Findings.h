@@ -50,23 +50,31 @@ enum EGenomicSource
 /// the structured result.
 struct TARSEL_EXTENSION_EXPORT SFinding
 {
-    /// The gene's HGNC symbol, such as "LMNA"; its HGNC identifier ("HGNC:6636") where known.
+    /// The gene's HGNC symbol, such as "LMNA".
     QString gene;
+    /// The gene's HGNC identifier, such as "HGNC:6636"; empty where not known.
     QString geneId;
-    /// The chromosome as the sample's data names it, the 1-based position, the alleles.
+    /// The chromosome as the sample's data names it, such as "chr1".
     QString chromosome;
+    /// The 1-based position of the reference allele.
     qint64 position = 0;
+    /// The reference allele, such as "G".
     QString reference;
+    /// The alternative allele the sample carries, such as "A".
     QString alternate;
-    /// The HGVS names of the change: coding ("c.1130G>A") and, where known, protein ("p.Arg377His").
+    /// The coding HGVS name of the change, such as "c.1130G>A".
     QString codingChange;
+    /// The protein HGVS name, such as "p.Arg377His"; empty where not known.
     QString proteinChange;
     /// The genotype as the data writes it ("0/1", "1|1").
     QString genotype;
+    /// How the sample carries the variant.
     EAllelicState allelicState = AllelicStateUnknown;
     /// The read depth at the position; -1 where not known.
     int depth = -1;
+    /// The variant's clinical significance; not classified unless set.
     EClinicalSignificance significance = SignificanceNotClassified;
+    /// Germline unless set.
     EGenomicSource source = GenomicSourceGermline;
 
     /// Splits a change written as "c.1130G>A p.Arg377His" into its coding and protein names.
@@ -84,9 +92,13 @@ public:
     /// passes CBaseExtension::reportText.
     typedef std::function<QString(const char*)> Translation;
 
+    /// Appends a copy of finding.
     void add(const SFinding& finding);
+    /// Forgets every finding, as a failed analysis does.
     void clear();
+    /// The findings in the order they were added.
     const std::vector<SFinding>& items() const;
+    /// Whether there is no finding.
     bool isEmpty() const;
 
     /// The English text of a significance ("Pathogenic", "Likely pathogenic",
@@ -113,6 +125,8 @@ class TARSEL_EXTENSION_EXPORT IFindingsSource
 {
 public:
     virtual ~IFindingsSource();
+    /// The findings of the last successful analysis; null before one or after a
+    /// failed one. Owned by the plug-in.
     virtual const CFindings* reportFindings() const = 0;
     /// The files the last analysis read besides the sample's data (reference
     /// tables and the like), by path, that a report's provenance names; none unless

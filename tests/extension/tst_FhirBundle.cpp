@@ -1,4 +1,5 @@
 #include "extension/FhirBundle.h"
+#include "extension/Findings.h"
 #include "extension/Variables.h"
 
 #include <QDir>
@@ -40,6 +41,17 @@ private slots:
                  QStringLiteral("Berg <b>Anna</b> Maria"));
         QCOMPARE(patient[QStringLiteral("gender")].toString(), QStringLiteral("female"));
         QVERIFY(!patient.contains(QStringLiteral("birthDate")));
+
+        // Findings that the data cannot support are no result a system may file.
+        NTarsel::NExtension::CFindings findings;
+        findings.add(NTarsel::NExtension::SFinding());
+        const auto reportOf = [](const CFhirBundle& bundle) {
+            return bundle.toJson()[QStringLiteral("entry")].toArray().at(0)[QStringLiteral("resource")].toObject();
+        };
+        const QJsonObject cancelled = reportOf(CFhirBundle({{CVariables::c_sReportable, QStringLiteral("no")}}, &findings));
+        QCOMPARE(cancelled[QStringLiteral("status")].toString(), QStringLiteral("cancelled"));
+        QVERIFY(!cancelled.contains(QStringLiteral("result")));
+        QVERIFY(reportOf(CFhirBundle({}, &findings)).contains(QStringLiteral("result")));
 
         QString identifier, sample, error;
         int version = 0;

@@ -45,6 +45,9 @@ void TestDemoOptions::refusesBadOptions_data()
     QTest::newRow("screenshot without window") << QStringList{"--screenshot", "x.png"} << "--gui";
     QTest::newRow("option twice") << QStringList{"--pdf", "a.pdf", "--pdf", "b.pdf"} << "more than once";
     QTest::newRow("stray argument") << QStringList{"project.tproj"} << "Unexpected argument";
+    QTest::newRow("amending a whole batch") << QStringList{"--all-samples", "--out-dir", "d", "--amends", "a.pdf"}
+                                            << "--all-samples";
+    QTest::newRow("release options in the window") << QStringList{"--gui", "--fhir"} << "without --gui";
 }
 
 void TestDemoOptions::refusesBadOptions()
