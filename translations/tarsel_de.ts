@@ -1255,5 +1255,9 @@
         <source>Cannot amend %1: it is no PDF</source>
         <translation>%1 kann nicht berichtigt werden: es ist kein PDF</translation>
     </message>
+    <message>
+        <source>The PDF&apos;s text layer could not be completed: %1</source>
+        <translation>Die Textebene des PDF konnte nicht vervollständigt werden: %1</translation>
+    </message>
 </context>
 </TS>

@@ -9,6 +9,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <vector>
 
@@ -80,6 +81,16 @@ TARSEL_REPORT_EXPORT bool ReadPdfAttachments(const QByteArray& pdf, QMap<QString
 // The catalogue's /Metadata stream, decoded; empty when there is none or pdf cannot
 // be read.
 TARSEL_REPORT_EXPORT QByteArray ReadPdfMetadata(const QByteArray& pdf);
+
+// Gives the text layer of pdf, as QPdfWriter writes it, the characters above U+FFFF
+// of text that its pages draw: Qt maps glyphs back to text only up to U+FFFF. Each
+// glyph that no map names is compared with the outline of each such character in
+// the installed fonts, and named where they are the same. completed is pdf with the
+// text layer completed (pdf itself when nothing was to be done); unresolved the
+// characters that no glyph was found for. False with error when pdf cannot be read
+// or written.
+TARSEL_REPORT_EXPORT bool CompleteTextLayer(const QByteArray& pdf, const QString& text, QByteArray* completed,
+                                            QVector<uint>* unresolved, QString* error);
 
 // The number of pages of pdf, read as a PDF reader does; -1 when pdf cannot be read.
 TARSEL_REPORT_EXPORT int PdfPageCount(const QByteArray& pdf);

@@ -51,25 +51,26 @@ void WarnAboutUnreadableCharacters(const QString& text, const QFont& font)
 {
     const QRawFont primary = QRawFont::fromFont(font);
     QVector<uint> undrawable;
-    QVector<uint> beyond;
     const QVector<uint> characters = text.toUcs4();
     for (const uint character : characters) {
         if (character < 0x80 || QChar::category(character) == QChar::Other_Control
             || QChar::category(character) == QChar::Other_Format)
             continue;
-        if (character > 0xFFFF && !beyond.contains(character) && beyond.size() < 50)
-            beyond << character;
         if (!anyFontDraws(character, primary) && !undrawable.contains(character) && undrawable.size() < 50)
             undrawable << character;
     }
     if (!undrawable.isEmpty())
         LogReport(2, __LINE__,
                   QStringLiteral("The report holds characters that no installed font can draw: %1").arg(characterList(undrawable)));
-    if (!beyond.isEmpty())
+}
+
+void WarnAboutTextLayerGaps(const QVector<uint>& characters)
+{
+    if (!characters.isEmpty())
         LogReport(2, __LINE__,
-                  QStringLiteral("The report holds characters above U+FFFF; they are drawn but missing from the PDF's "
+                  QStringLiteral("The report holds characters above U+FFFF that are drawn but missing from the PDF's "
                                  "text layer, so copy and search do not find them: %1")
-                      .arg(characterList(beyond)));
+                      .arg(characterList(characters.mid(0, 50))));
 }
 
 } // namespace NFastReport

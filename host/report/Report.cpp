@@ -100,11 +100,11 @@ std::vector<SPlaceholder> placeholders(const QTextDocument& document)
 
 // Whether pdf is a whole PDF of pages pages, as the writer ends one: the header, the
 // page objects, the end-of-file mark.
-// Qt writes each page object on lines of its own; an archive, rewritten, is counted
-// as a reader counts it.
-bool isCompletePdf(const QByteArray& pdf, int pages, bool archive, QString* reason)
+// Qt writes each page object on lines of its own; a PDF rewritten after it (an
+// archive, a completed text layer) is counted as a reader counts it.
+bool isCompletePdf(const QByteArray& pdf, int pages, bool rewritten, QString* reason)
 {
-    const int found = archive ? PdfPageCount(pdf) : pdf.count("/Type /Page\n");
+    const int found = rewritten ? PdfPageCount(pdf) : pdf.count("/Type /Page\n");
     if (!pdf.startsWith("%PDF-"))
         *reason = QObject::tr("the file does not start as a PDF");
     else if (!pdf.trimmed().endsWith("%%EOF"))
@@ -706,6 +706,16 @@ bool CReport::WritePdf(const QString& path, bool archive, QString* error, const 
     }
     const int pages = m_nPageCount;
     QString reason;
+    QByteArray completed;
+    QVector<uint> gaps;
+    if (!CompleteTextLayer(pdf, PlainText(), &completed, &gaps, &reason)) {
+        *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
+        return false;
+    }
+    WarnAboutTextLayerGaps(gaps);
+    // A rewritten PDF no longer has Qt's layout of objects (see isCompletePdf).
+    const bool rewritten = archive || completed != pdf;
+    pdf = completed;
     if (archive) {
         SPdfArchiveInfo info = archiveInfo ? *archiveInfo : SPdfArchiveInfo();
         if (info.title.isEmpty())
@@ -719,10 +729,12 @@ bool CReport::WritePdf(const QString& path, bool archive, QString* error, const 
         }
         pdf = archived;
     }
-    if (!isCompletePdf(pdf, pages, archive, &reason)
+    if (!isCompletePdf(pdf, pages, rewritten, &reason)
         || !NCommon::ReplaceFileChecked(
             target, pdf,
-            [pages, archive](const QByteArray& written, QString* why) { return isCompletePdf(written, pages, archive, why); },
+            [pages, rewritten](const QByteArray& written, QString* why) {
+                return isCompletePdf(written, pages, rewritten, why);
+            },
             &reason)) {
         *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
         return false;
