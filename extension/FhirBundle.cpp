@@ -217,15 +217,21 @@ QString CFhirBundle::gender(const QString& sex)
     return QStringLiteral("unknown");
 }
 
+QString CFhirBundle::statusCode() const
+{
+    if (m_variables.value(CVariables::c_sReportable) == QLatin1String("no"))
+        return QStringLiteral("cancelled");
+    return m_eStatus == StatusPreliminary ? QStringLiteral("preliminary")
+           : m_eStatus == StatusAmended   ? QStringLiteral("amended")
+                                          : QStringLiteral("final");
+}
+
 QJsonObject CFhirBundle::toJson() const
 {
     // Data that cannot support a result give no observation a system could file as
     // one (a variant present, or none found); the report says why in its conclusion.
     const bool reportable = m_variables.value(CVariables::c_sReportable) != QLatin1String("no");
-    const QString status = !reportable                     ? QStringLiteral("cancelled")
-                           : m_eStatus == StatusPreliminary ? QStringLiteral("preliminary")
-                           : m_eStatus == StatusAmended     ? QStringLiteral("amended")
-                                                            : QStringLiteral("final");
+    const QString status = statusCode();
     // Every resource's identity follows from the report's.
     const QUuid base = QUuid::fromString(m_sIdentifier.mid(9));
     const auto urlOf = [&base](const QString& name) {

@@ -45,6 +45,9 @@ public:
     void setStatus(EStatus status);
     /// The status set.
     EStatus status() const;
+    /// The report's FHIR status: "final", "preliminary", "amended", or "cancelled"
+    /// when its data cannot support a result, whatever the status set.
+    QString statusCode() const;
     /// The report's identifier, "urn:uuid:..."; a new one at construction.
     void setIdentifier(const QString& identifier);
     /// The report's identifier, "urn:uuid:...".

@@ -1,5 +1,6 @@
 #include "demo/host/DemoSession.h"
 
+#include "common/FileDigest.h"
 #include "common/Guarded.h"
 #include "common/LocalText.h"
 #include "common/OutputFile.h"
@@ -25,7 +26,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -50,15 +50,6 @@ QString safeFileName(const QString& text)
     for (const QChar c : text)
         safe += c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('.') ? c : QChar(QLatin1Char('_'));
     return safe.isEmpty() ? QStringLiteral("report") : safe;
-}
-
-QString sha256Of(const QString& path)
-{
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-        return QString();
-    return QString::fromLatin1(hash.result().toHex());
 }
 
 } // namespace
@@ -512,7 +503,7 @@ NFastReport::SPdfArchiveInfo CDemoSession::archiveInfo(const NTarsel::NExtension
         const QString name = relative.startsWith(QLatin1String("..")) || QDir::isAbsolutePath(relative)
                                  ? QFileInfo(path).fileName()
                                  : relative;
-        return sha256Of(path) + QStringLiteral("  ") + name;
+        return NCommon::Sha256OfFile(path) + QStringLiteral("  ") + name;
     };
     const QString templateFile = viewer->GetReportPath();
     QString pluginVersion;
@@ -520,7 +511,7 @@ NFastReport::SPdfArchiveInfo CDemoSession::archiveInfo(const NTarsel::NExtension
     const unsigned int sample = m_pProject->GetSelectedSample();
     info.provenance = {
         {QStringLiteral("templateName"), QFileInfo(templateFile).dir().dirName()},
-        {QStringLiteral("templateSha256"), sha256Of(templateFile)},
+        {QStringLiteral("templateSha256"), NCommon::Sha256OfFile(templateFile)},
         {QStringLiteral("pluginName"), m_pPlugin->name},
         {QStringLiteral("pluginVersion"), pluginVersion},
         {QStringLiteral("libraryVersion"), NTarsel::NExtension::LibraryVersion()},
@@ -528,11 +519,7 @@ NFastReport::SPdfArchiveInfo CDemoSession::archiveInfo(const NTarsel::NExtension
         {QStringLiteral("runTime"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
         {QStringLiteral("reportIdentifier"), bundle.identifier()},
         {QStringLiteral("reportVersion"), QString::number(release.version)},
-        {QStringLiteral("reportStatus"), bundle.status() == NTarsel::NExtension::CFhirBundle::StatusPreliminary
-                                             ? QStringLiteral("preliminary")
-                                         : bundle.status() == NTarsel::NExtension::CFhirBundle::StatusAmended
-                                             ? QStringLiteral("amended")
-                                             : QStringLiteral("final")}};
+        {QStringLiteral("reportStatus"), bundle.statusCode()}};
     if (!release.replaces.isEmpty())
         info.provenance.append(qMakePair(QStringLiteral("replaces"), release.replaces));
 

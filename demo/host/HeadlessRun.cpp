@@ -1,5 +1,6 @@
 #include "demo/host/HeadlessRun.h"
 
+#include "common/FileDigest.h"
 #include "common/LocalText.h"
 #include "common/OutputFile.h"
 #include "common/SaveFile.h"
@@ -11,7 +12,6 @@
 #include "host/log/Logger.h"
 #include "host/report/FastReportWidget.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -99,15 +99,6 @@ QString manifestField(QString text)
             c = QLatin1Char(' ');
     }
     return text.simplified();
-}
-
-QString sha256Of(const QString& path)
-{
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-        return QString();
-    return QString::fromLatin1(hash.result().toHex());
 }
 
 } // namespace
@@ -331,7 +322,7 @@ CHeadlessRun::SOutcome CHeadlessRun::write(const SPlannedReport& report, QTextSt
     }
     out << report.target << '\n';
     out.flush();
-    outcome.sha256 = sha256Of(report.target);
+    outcome.sha256 = NCommon::Sha256OfFile(report.target);
 
     const auto* viewer = m_session.ReportViewer();
     const QMap<QString, QString> variables = viewer ? viewer->GetVariables() : QMap<QString, QString>();
