@@ -1,7 +1,6 @@
 #include "host/report/PdfArchive.h"
 
 #include <QFont>
-#include <QFontDatabase>
 #include <QObject>
 #include <QPainterPath>
 #include <QRawFont>
@@ -358,24 +357,21 @@ bool sameOutline(const QPainterPath& left, const QPainterPath& right)
     return true;
 }
 
-// The outlines of character in every installed font that draws it, regular and bold,
-// at the size the embedded fonts are read at.
-QVector<QPainterPath> outlinesOf(uint character)
+// The outlines of characters in the installed font family that a PDF's embedded
+// subset came from, regular and bold, at the size the subsets are read at.
+QVector<QPair<uint, QPainterPath> > outlinesIn(const QString& family, const QVector<uint>& characters)
 {
-    QVector<QPainterPath> outlines;
-    const QString text = QString::fromUcs4(&character, 1);
-    for (const QString& family : QFontDatabase().families()) {
-        for (const bool bold : {false, true}) {
-            QFont font(family);
-            font.setBold(bold);
-            font.setPixelSize(1000);
-            font.setHintingPreference(QFont::PreferNoHinting);
-            const QRawFont raw = QRawFont::fromFont(font);
-            if (!raw.supportsCharacter(character))
-                continue;
-            const QVector<quint32> glyphs = raw.glyphIndexesForString(text);
-            if (glyphs.size() == 1 && glyphs.first() != 0)
-                outlines << raw.pathForGlyph(glyphs.first());
+    QVector<QPair<uint, QPainterPath> > outlines;
+    for (const bool bold : {false, true}) {
+        QFont font(family);
+        font.setBold(bold);
+        font.setPixelSize(1000);
+        font.setHintingPreference(QFont::PreferNoHinting);
+        const QRawFont raw = QRawFont::fromFont(font);
+        for (const uint character : characters) {
+            const QVector<quint32> glyphs = raw.glyphIndexesForString(QString::fromUcs4(&character, 1));
+            if (raw.supportsCharacter(character) && glyphs.size() == 1 && glyphs.first() != 0)
+                outlines.append(qMakePair(character, raw.pathForGlyph(glyphs.first())));
         }
     }
     return outlines;
@@ -503,9 +499,6 @@ bool CompleteTextLayer(const QByteArray& pdf, const QString& text, QByteArray* c
     try {
         QPDF qpdf;
         openPdf(&qpdf, pdf);
-        QHash<uint, QVector<QPainterPath> > outlines;
-        for (const uint character : wanted)
-            outlines.insert(character, outlinesOf(character));
         std::set<QPDFObjGen> seen;
         for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(qpdf).getAllPages()) {
             for (auto& entry : page.getObjectHandle().getKey("/Resources").getKey("/Font").ditems()) {
@@ -525,22 +518,24 @@ bool CompleteTextLayer(const QByteArray& pdf, const QString& text, QByteArray* c
                 const uint glyphs = (uchar(maxp[4]) << 8) | uchar(maxp[5]);
                 QPDFObjectHandle map = font.getKey("/ToUnicode");
                 const QSet<uint> mapped = mappedCodes(bytes(map.getStreamData()));
+                if (uint(mapped.size()) >= glyphs)
+                    continue;
+                const QVector<QPair<uint, QPainterPath> > outlines = outlinesIn(embedded.familyName(), wanted);
                 QByteArray singles;
                 int count = 0;
                 for (uint glyph = 1; glyph < glyphs; ++glyph) {
                     if (mapped.contains(glyph))
                         continue;
                     const QPainterPath shape = embedded.pathForGlyph(glyph);
-                    for (const uint character : wanted) {
-                        const QVector<QPainterPath> candidates = outlines.value(character);
-                        if (std::none_of(candidates.begin(), candidates.end(),
-                                         [&shape](const QPainterPath& candidate) { return sameOutline(shape, candidate); }))
-                            continue;
+                    const auto same = std::find_if(outlines.cbegin(), outlines.cend(), [&shape](const auto& candidate) {
+                        return sameOutline(shape, candidate.second);
+                    });
+                    if (same != outlines.cend()) {
+                        const uint character = same->first;
                         singles += '<' + QByteArray::number(glyph, 16).rightJustified(4, '0').toUpper() + "> <"
                                    + utf16Hex(character) + ">\n";
                         ++count;
                         unresolved->removeAll(character);
-                        break;
                     }
                 }
                 if (count == 0)

@@ -85,7 +85,8 @@ TARSEL_REPORT_EXPORT QByteArray ReadPdfMetadata(const QByteArray& pdf);
 // Gives the text layer of pdf, as QPdfWriter writes it, the characters above U+FFFF
 // of text that its pages draw: Qt maps glyphs back to text only up to U+FFFF. Each
 // glyph that no map names is compared with the outline of each such character in
-// the installed fonts, and named where they are the same. completed is pdf with the
+// the installed family its font came from, and named where they are the same
+// (Qt's subsets number their glyphs in the order drawn). completed is pdf with the
 // text layer completed (pdf itself when nothing was to be done); unresolved the
 // characters that no glyph was found for. False with error when pdf cannot be read
 // or written.
