@@ -22,9 +22,12 @@ bool SReportRelease::readAmended(const QString& path, QString* error)
         *error = QObject::tr("Cannot amend %1: it is no report file").arg(shown);
         return false;
     }
-    if (file.size() > c_nMaxReportSize || !file.open(QIODevice::ReadOnly)) {
-        *error = QObject::tr("Cannot amend %1: %2")
-                     .arg(shown, file.isOpen() ? QObject::tr("the file is too large for a report") : file.errorString());
+    if (file.size() > c_nMaxReportSize) {
+        *error = QObject::tr("Cannot amend %1: %2").arg(shown, QObject::tr("the file is too large for a report"));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QObject::tr("Cannot amend %1: %2").arg(shown, file.errorString());
         return false;
     }
     const QByteArray pdf = file.readAll();
