@@ -86,44 +86,26 @@ QString instant(const QDateTime& time)
     return time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"));
 }
 
-struct SAnswer
+// The LOINC answer to an allelic state (53034-5) and its display; none for an unknown one.
+QJsonObject allelicStateAnswer(EAllelicState state)
 {
-    const char* code;
-    const char* display;
-};
-
-SAnswer allelicStateAnswer(EAllelicState state)
-{
-    switch (state) {
-    case AllelicStateHeterozygous:
-        return {"LA6706-1", "Heterozygous"};
-    case AllelicStateHomozygous:
-        return {"LA6705-3", "Homozygous"};
-    case AllelicStateHemizygous:
-        return {"LA6707-9", "Hemizygous"};
-    case AllelicStateUnknown:
-        break;
-    }
-    return {nullptr, nullptr};
+    static const char* const codes[] = {nullptr, "LA6706-1", "LA6705-3", "LA6707-9"};
+    static const char* const displays[] = {nullptr, "Heterozygous", "Homozygous", "Hemizygous"};
+    const int index = int(state);
+    if (index <= AllelicStateUnknown || index > AllelicStateHemizygous)
+        return QJsonObject();
+    return concept(coding(QLatin1String(c_sLoinc), QLatin1String(codes[index]), QLatin1String(displays[index])));
 }
 
-SAnswer significanceAnswer(EClinicalSignificance significance)
+// The LOINC answer to a clinical significance (53037-8); none for a finding not classified.
+QJsonObject significanceAnswer(EClinicalSignificance significance)
 {
-    switch (significance) {
-    case SignificancePathogenic:
-        return {"LA6668-3", "Pathogenic"};
-    case SignificanceLikelyPathogenic:
-        return {"LA26332-9", "Likely pathogenic"};
-    case SignificanceUncertain:
-        return {"LA26333-7", "Uncertain significance"};
-    case SignificanceLikelyBenign:
-        return {"LA26334-5", "Likely benign"};
-    case SignificanceBenign:
-        return {"LA6675-8", "Benign"};
-    case SignificanceNotClassified:
-        break;
-    }
-    return {nullptr, nullptr};
+    static const char* const codes[] = {"LA6668-3", "LA26332-9", "LA26333-7", "LA26334-5", "LA6675-8"};
+    const int index = int(significance);
+    if (index < 0 || index >= SignificanceNotClassified)
+        return QJsonObject();
+    return concept(coding(QLatin1String(c_sLoinc), QLatin1String(codes[index]),
+                          QLatin1String(CFindings::significanceText(significance))));
 }
 
 QJsonObject hgvs(const QString& name)
@@ -341,12 +323,10 @@ QJsonObject CFhirBundle::toJson() const
         if (!finding.proteinChange.isEmpty())
             components.append(component(loinc(QStringLiteral("48005-3"), QStringLiteral("Amino acid change (pHGVS)")),
                                         QStringLiteral("valueCodeableConcept"), hgvs(finding.proteinChange)));
-        const SAnswer state = allelicStateAnswer(finding.allelicState);
-        if (state.code)
+        const QJsonObject state = allelicStateAnswer(finding.allelicState);
+        if (!state.isEmpty())
             components.append(component(loinc(QStringLiteral("53034-5"), QStringLiteral("Allelic state")),
-                                        QStringLiteral("valueCodeableConcept"),
-                                        concept(coding(QLatin1String(c_sLoinc), QLatin1String(state.code),
-                                                       QLatin1String(state.display)))));
+                                        QStringLiteral("valueCodeableConcept"), state));
         components.append(component(
             loinc(QStringLiteral("48002-0"), QStringLiteral("Genomic source class [Type]")),
             QStringLiteral("valueCodeableConcept"),
@@ -386,8 +366,8 @@ QJsonObject CFhirBundle::toJson() const
         observations.append(qMakePair(variantUrl, variant));
         results.append(reference(variantUrl));
 
-        const SAnswer significance = significanceAnswer(finding.significance);
-        if (!significance.code)
+        const QJsonObject significance = significanceAnswer(finding.significance);
+        if (significance.isEmpty())
             continue;
         const QString implicationUrl = urlOf(QStringLiteral("implication-%1").arg(number));
         QJsonObject implication = observation(
@@ -398,9 +378,7 @@ QJsonObject CFhirBundle::toJson() const
         implication.insert(
             QStringLiteral("component"),
             QJsonArray{component(loinc(QStringLiteral("53037-8"), QStringLiteral("Genetic variation clinical significance [Imp]")),
-                                 QStringLiteral("valueCodeableConcept"),
-                                 concept(coding(QLatin1String(c_sLoinc), QLatin1String(significance.code),
-                                                QLatin1String(significance.display))))});
+                                 QStringLiteral("valueCodeableConcept"), significance)});
         observations.append(qMakePair(implicationUrl, implication));
         results.append(reference(implicationUrl));
     }

@@ -43,36 +43,22 @@ bool CFindings::isEmpty() const
 
 const char* CFindings::significanceText(EClinicalSignificance significance)
 {
-    switch (significance) {
-    case SignificancePathogenic:
-        return QT_TRANSLATE_NOOP("QObject", "Pathogenic");
-    case SignificanceLikelyPathogenic:
-        return QT_TRANSLATE_NOOP("QObject", "Likely pathogenic");
-    case SignificanceUncertain:
-        return QT_TRANSLATE_NOOP("QObject", "Uncertain significance");
-    case SignificanceLikelyBenign:
-        return QT_TRANSLATE_NOOP("QObject", "Likely benign");
-    case SignificanceBenign:
-        return QT_TRANSLATE_NOOP("QObject", "Benign");
-    case SignificanceNotClassified:
-        break;
-    }
-    return QT_TRANSLATE_NOOP("QObject", "Not classified");
+    // In the order of EClinicalSignificance.
+    static const char* const texts[] = {
+        QT_TRANSLATE_NOOP("QObject", "Pathogenic"),    QT_TRANSLATE_NOOP("QObject", "Likely pathogenic"),
+        QT_TRANSLATE_NOOP("QObject", "Uncertain significance"), QT_TRANSLATE_NOOP("QObject", "Likely benign"),
+        QT_TRANSLATE_NOOP("QObject", "Benign"),        QT_TRANSLATE_NOOP("QObject", "Not classified")};
+    const int index = int(significance);
+    return texts[index >= 0 && index <= SignificanceNotClassified ? index : SignificanceNotClassified];
 }
 
 const char* CFindings::allelicStateText(EAllelicState state)
 {
-    switch (state) {
-    case AllelicStateHeterozygous:
-        return QT_TRANSLATE_NOOP("QObject", "heterozygous");
-    case AllelicStateHomozygous:
-        return QT_TRANSLATE_NOOP("QObject", "homozygous");
-    case AllelicStateHemizygous:
-        return QT_TRANSLATE_NOOP("QObject", "hemizygous");
-    case AllelicStateUnknown:
-        break;
-    }
-    return QT_TRANSLATE_NOOP("QObject", "unknown");
+    // In the order of EAllelicState.
+    static const char* const texts[] = {QT_TRANSLATE_NOOP("QObject", "unknown"), QT_TRANSLATE_NOOP("QObject", "heterozygous"),
+                                        QT_TRANSLATE_NOOP("QObject", "homozygous"), QT_TRANSLATE_NOOP("QObject", "hemizygous")};
+    const int index = int(state);
+    return texts[index >= 0 && index <= AllelicStateHemizygous ? index : AllelicStateUnknown];
 }
 
 boost::shared_ptr<NFastReport::IDataSet> CFindings::dataSet(const std::string& name, const Translation& text) const

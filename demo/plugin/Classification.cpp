@@ -1,6 +1,6 @@
 #include "demo/plugin/Classification.h"
 
-#include <QtGlobal>
+#include "extension/Findings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,12 +8,6 @@
 namespace NGenotyper {
 
 namespace {
-
-// Reports show them translated; they stay the keys of tables and colours.
-const char* const c_sTexts[c_nClassificationCount] = {
-    QT_TRANSLATE_NOOP("QObject", "Pathogenic"), QT_TRANSLATE_NOOP("QObject", "Likely pathogenic"),
-    QT_TRANSLATE_NOOP("QObject", "Uncertain significance"), QT_TRANSLATE_NOOP("QObject", "Likely benign"),
-    QT_TRANSLATE_NOOP("QObject", "Benign")};
 
 bool sameLetters(const std::string& left, const std::string& right)
 {
@@ -28,13 +22,17 @@ bool sameLetters(const std::string& left, const std::string& right)
 std::string classificationText(EClassification classification)
 {
     const int index = static_cast<int>(classification);
-    return index >= 0 && index < c_nClassificationCount ? c_sTexts[index] : std::string();
+    // The panel's classes are the base library's significances, in the same order.
+    return index >= 0 && index < c_nClassificationCount
+               ? NTarsel::NExtension::CFindings::significanceText(
+                   static_cast<NTarsel::NExtension::EClinicalSignificance>(index))
+               : std::string();
 }
 
 bool parseClassification(const std::string& text, EClassification* classification)
 {
     for (int index = 0; index < c_nClassificationCount; ++index) {
-        if (sameLetters(text, c_sTexts[index])) {
+        if (sameLetters(text, classificationText(static_cast<EClassification>(index)))) {
             *classification = static_cast<EClassification>(index);
             return true;
         }

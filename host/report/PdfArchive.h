@@ -18,7 +18,7 @@ namespace NFastReport {
 // A file embedded in the PDF as an associated file of the document.
 struct SPdfAttachment
 {
-    // Written as /F and /UF of the file specification and as its name in the
+    // Written as /F and /UF of the attachment's file entry and as its name in the
     // document's list of embedded files; unique within one PDF.
     QString fileName;
     // E.g. "application/fhir+json"; the embedded file's /Subtype. Empty is taken as
@@ -71,7 +71,7 @@ TARSEL_REPORT_EXPORT extern const char* const c_sProvenancePrefix;
 TARSEL_REPORT_EXPORT bool MakeArchivePdf(const QByteArray& pdf, const SPdfArchiveInfo& info, QByteArray* archive,
                                          QString* error);
 
-// The embedded files of pdf by file name (a file specification's /UF, else its
+// The embedded files of pdf by file name (a file entry's /UF, else its
 // name in the list of embedded files), decoded; for tests and for checks before a
 // file is replaced. False with error set when pdf or one of its embedded files
 // cannot be read.

@@ -75,7 +75,7 @@ private slots:
         QCOMPARE(files.value(bundle.fileName), bundle.data);
 
         // Neither Qt nor the archive uses object streams, so the objects can be read
-        // as written: the file specification as PDF/A-3 wants it, its UTF-16 name, and
+        // as written: the attachment's file entry as PDF/A-3 wants it, its UTF-16 name, and
         // the MIME type as a name with '/' written #2f.
         for (const char* written : {"/AF [", "/AFRelationship /Data", "/UF <feff", "/Subtype /application#2ffhir+json"})
             QVERIFY2(archive.contains(written), written);
