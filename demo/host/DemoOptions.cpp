@@ -241,17 +241,22 @@ int EditDistance(const QString& left, const QString& right)
 {
     const QString a = left.toCaseFolded();
     const QString b = right.toCaseFolded();
-    std::vector<int> row(size_t(b.size()) + 1);
-    for (int j = 0; j <= b.size(); ++j)
-        row[size_t(j)] = j;
+    // Rows of the table for the prefixes of a: two back (for a swap), one back, this one.
+    const size_t width = size_t(b.size()) + 1;
+    std::vector<int> before(width), previous(width), row(width);
+    for (size_t j = 0; j < width; ++j)
+        previous[j] = int(j);
     for (int i = 1; i <= a.size(); ++i) {
-        int diagonal = row[0];
         row[0] = i;
         for (int j = 1; j <= b.size(); ++j) {
-            const int above = row[size_t(j)];
-            row[size_t(j)] = std::min({above + 1, row[size_t(j) - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
+            const size_t k = size_t(j);
+            row[k] = std::min({previous[k] + 1, row[k - 1] + 1, previous[k - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            // Two neighbours typed in the wrong order are one slip, not two.
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                row[k] = std::min(row[k], before[k - 2] + 1);
         }
+        before.swap(previous);
+        previous.swap(row);
     }
-    return row[size_t(b.size())];
+    return previous[size_t(b.size())];
 }

@@ -63,6 +63,6 @@ QString RequestedDemoLocale(const QStringList& arguments);
 // The usage text printed for --help and after a bad option.
 QString DemoUsage();
 
-// The number of single-character edits between two names, letter case aside: how
-// the demo host finds what a mistyped name meant.
+// The number of single-character edits between two names (a swap of two neighbours
+// counting as one), letter case aside: how the demo host finds what a mistyped name meant.
 int EditDistance(const QString& left, const QString& right);

@@ -48,6 +48,7 @@ void TestDemoOptions::refusesBadOptions_data()
     QTest::newRow("amending a whole batch") << QStringList{"--all-samples", "--out-dir", "d", "--amends", "a.pdf"}
                                             << "--all-samples";
     QTest::newRow("release options in the window") << QStringList{"--gui", "--fhir"} << "without --gui";
+    QTest::newRow("two letters swapped") << QStringList{"--fihr"} << "Did you mean --fhir?";
 }
 
 void TestDemoOptions::refusesBadOptions()
