@@ -1,10 +1,14 @@
 #include "extension/AnalysisBars.h"
 
 #include "common/LocalText.h"
+#include "extension/ExtensionNames.h"
+#include "host/core/Profile.h"
 #include "host/dna/Project.h"
 #include "host/dna/Sample.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QIcon>
 #include <QMainWindow>
 #include <QMenu>
@@ -19,7 +23,63 @@ namespace {
 
 const QLatin1String c_sSelectorActionName("AnalyseSamplesSelector");
 
+// Turns the mouse wheel away from a selector that has not the focus.
+class CWheelOnlyWithFocus : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Wheel && watched->isWidgetType() && !static_cast<QWidget*>(watched)->hasFocus()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+};
+
+QAction* action(const char* icon, const QString& text, QObject* owner)
+{
+    return new QAction(QIcon(QStringLiteral(":/Extension/Resources/%1.png").arg(QLatin1String(icon))), text, owner);
+}
+
 } // namespace
+
+CAnalysisBars::SActions CAnalysisBars::CreateActions(QObject* windowOwner, QObject* owner, const QString& pluginName)
+{
+    SActions actions{action("analysis", QObject::tr("Analysis"), windowOwner),
+                     action("enter_data", QObject::tr("Blank data"), owner),
+                     action("save_as_pdf", QObject::tr("Save as PDF"), owner),
+                     action("print_report", QObject::tr("Print report"), owner)};
+    actions.analysis->setObjectName(AnalysisActionName(pluginName));
+    actions.analysis->setCheckable(true);
+    actions.blankData->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    actions.printReport->setShortcut(QKeySequence::Print);
+    return actions;
+}
+
+QComboBox* CAnalysisBars::CreateSelector(QWidget* parent, const QString& pluginName)
+{
+    auto* selector = new QComboBox(parent);
+    selector->setObjectName(SampleSelectorName(pluginName));
+    selector->setToolTip(QObject::tr("The sample that the report is about"));
+    selector->setAccessibleName(QObject::tr("Sample"));
+    selector->setFocusPolicy(Qt::StrongFocus);
+    selector->installEventFilter(new CWheelOnlyWithFocus(selector));
+    selector->hide();
+    return selector;
+}
+
+Qt::ToolButtonStyle CAnalysisBars::TakeFromProfile(CProfile* profile, QAction* analysis, Qt::ToolButtonStyle fallback)
+{
+    QToolBar* toolBar = profile ? profile->GetToolBar(NTarsel::ActionTypeAnalysis) : nullptr;
+    if (!toolBar)
+        return fallback;
+    toolBar->removeAction(analysis);
+    return toolBar->toolButtonStyle();
+}
 
 QToolBar* CAnalysisBars::AddToolBar(QMainWindow* window, const char* objectName, Qt::ToolButtonStyle style,
                                     const SActions& actions)
@@ -93,6 +153,14 @@ QString CAnalysisBars::SampleLabel(NDna::IProject* project, int index)
         data ? data->GetSpecimen() : boost::shared_ptr<NDna::ISpecimen>();
     const QString name = specimen ? NCommon::FromLocal(specimen->GetName()) : QString();
     return name.isEmpty() ? QObject::tr("sample %1").arg(index + 1) : QObject::tr("sample %1 (%2)").arg(index + 1).arg(name);
+}
+
+boost::shared_ptr<NDna::ISampleData> CAnalysisBars::SelectedSampleData(NDna::IProject* project)
+{
+    if (!project || project->GetSelectedSample() >= project->GetSampleCount())
+        return boost::shared_ptr<NDna::ISampleData>();
+    const boost::shared_ptr<NDna::ISample> sample = project->GetSample(project->GetSelectedSample());
+    return sample ? sample->GetData() : boost::shared_ptr<NDna::ISampleData>();
 }
 
 QMenu* CAnalysisBars::AddReportMenu(QMenuBar* menuBar, QMenu* templateMenu, const SActions& actions)

@@ -5,18 +5,25 @@
 #include <QString>
 #include <Qt>
 
+#include <boost/shared_ptr.hpp>
+
 class QAction;
 class QComboBox;
 class QMainWindow;
 class QMenu;
 class QMenuBar;
+class QObject;
 class QToolBar;
+class QWidget;
 
 namespace NDna {
 class IProject;
+class ISampleData;
 }
 
 namespace NTarsel {
+class CProfile;
+
 namespace NExtension {
 
 /// The analysis toolbar and the Report menu that each entry into analysis mode adds
@@ -35,6 +42,20 @@ public:
         QAction* saveAsPdf;
         QAction* printReport;
     };
+
+    /// Makes the four actions with their icons, texts and shortcuts, connected to
+    /// nothing: "Analysis" (checkable, object name AnalysisActionName(pluginName)) owned
+    /// by windowOwner, the others by owner.
+    static SActions CreateActions(QObject* windowOwner, QObject* owner, const QString& pluginName);
+
+    /// Makes the hidden sample selector of a plug-in, a child of parent with object
+    /// name SampleSelectorName(pluginName). It takes the wheel only while it has the
+    /// focus, so that a wheel scrolling the report past it does not change the sample.
+    static QComboBox* CreateSelector(QWidget* parent, const QString& pluginName);
+
+    /// Takes analysis out of profile's analysis toolbar for analysis mode and returns
+    /// that toolbar's button style; fallback without a profile or such a toolbar.
+    static Qt::ToolButtonStyle TakeFromProfile(CProfile* profile, QAction* analysis, Qt::ToolButtonStyle fallback);
 
     /// Adds the toolbar "Analyse" (object name objectName) to window with the given
     /// button style: "Analysis", a separator, "Blank data", "Save as PDF", "Print report".
@@ -55,6 +76,9 @@ public:
     /// report: "sample <number> (<name>)", the number counted from 1, so that two
     /// samples of one name stay apart. Empty without a project or such a sample.
     static QString SampleLabel(NDna::IProject* project, int index);
+
+    /// The data of project's selected sample; null without a project or a selected sample.
+    static boost::shared_ptr<NDna::ISampleData> SelectedSampleData(NDna::IProject* project);
 
     /// Adds the menu "Report" to menuBar: the Template submenu and a separator when
     /// templateMenu has entries, then "Blank data", "Save as PDF", "Print report",

@@ -6,6 +6,7 @@
 #include "extension/AnalysisBars.h"
 #include "extension/ExtensionError.h"
 #include "extension/ExtensionNames.h"
+#include "extension/ReportTranslation.h"
 #include "extension/TemplateCatalogue.h"
 #include "extension/VariablesFile.h"
 #include "extension/report/ReportDataDlg.h"
@@ -24,21 +25,17 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
-#include <QEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QSettings>
 #include <QToolBar>
-#include <QTranslator>
 
 #include <boost/format.hpp>
 
 #include <locale>
-#include <map>
 
 namespace NTarsel {
 namespace NExtension {
@@ -62,36 +59,6 @@ QString variablesFilePath(const QString& configFile)
     return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(configFile);
 }
 
-// The locale called name, or, when Qt knows no such locale, none (the C locale).
-QLocale knownLocale(const QString& name)
-{
-    const QLocale locale(name);
-    return name.isEmpty() || locale.language() == QLocale::C ? QLocale::c() : locale;
-}
-
-// The translation file <base>_<language>.qm of the host's translation folder, loaded
-// once per folder, file and language and owned by the application; null when the
-// host names no folder or the folder has no such file. Used from the GUI thread only.
-QTranslator* translationFile(const QString& base, const QLocale& locale)
-{
-    const QString folder = NTarsel::CApplication::translationsLocation();
-    QCoreApplication* application = QCoreApplication::instance();
-    if (folder.isEmpty() || !application)
-        return nullptr;
-    static std::map<QString, QPointer<QTranslator> > loaded;
-    QPointer<QTranslator>& translator = loaded[QDir(folder).filePath(base + QLatin1Char('_') + locale.name())];
-    if (!translator) {
-        auto* candidate = new QTranslator(application);
-        if (candidate->load(locale, base, QStringLiteral("_"), folder))
-            translator = candidate;
-        else
-            delete candidate;
-    }
-    return translator;
-}
-
-} // namespace
-
 // The message is built only when there is a logger to take it; the entry carries
 // the line of the statement that wrote it.
 #define EXTENSION_LOG(level, message)                                                                              \
@@ -99,26 +66,6 @@ QTranslator* translationFile(const QString& base, const QLocale& locale)
         if (hasLogger())                                                                                           \
             NLog::Write((message), (level), c_sLogSource, __LINE__);                                               \
     } while (false)
-
-namespace {
-
-// Turns the mouse wheel away from a sample selector that has not the focus: a
-// wheel scrolling the report past it must not change the sample.
-class CWheelOnlyWithFocus : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Wheel && watched->isWidgetType() && !static_cast<QWidget*>(watched)->hasFocus()) {
-            event->ignore();
-            return true;
-        }
-        return false;
-    }
-};
 
 // Runs an operation that the user triggers: what it throws is logged, and the
 // operation returns normally. IsEscapedExceptionEntry knows these texts.
@@ -178,28 +125,18 @@ QString CBaseExtension::VariablesFilePath() const
 
 QLocale CBaseExtension::reportLocale() const
 {
-    const QLocale templateLocale = knownLocale(TemplateLocale(m_sTemplateDir));
+    const QLocale templateLocale = KnownLocale(TemplateLocale(m_sTemplateDir));
     if (templateLocale != QLocale::c())
         return templateLocale;
     const QLocale windowLocale =
-        m_pMainWindow ? knownLocale(NCommon::FromLocal(m_pMainWindow->GetLocale())) : QLocale::c();
+        m_pMainWindow ? KnownLocale(NCommon::FromLocal(m_pMainWindow->GetLocale())) : QLocale::c();
     return windowLocale != QLocale::c() ? windowLocale : QLocale(QLocale::English);
 }
 
 QString CBaseExtension::reportText(const char* sourceText) const
 {
-    if (!sourceText)
-        return QString();
     // The plug-in's own file first, then the host's.
-    const QLocale locale = reportLocale();
-    for (const QString& base : {m_sPluginName.toLower(), LibraryTranslationBase()}) {
-        if (const QTranslator* translator = translationFile(base, locale)) {
-            const QString text = translator->translate("QObject", sourceText);
-            if (!text.isEmpty())
-                return text;
-        }
-    }
-    return QString::fromUtf8(sourceText);
+    return TranslateReportText({m_sPluginName.toLower(), LibraryTranslationBase()}, reportLocale(), sourceText);
 }
 
 const QMap<QString, std::pair<unsigned int, bool> >& CBaseExtension::GetDbMap() const
@@ -234,33 +171,18 @@ void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
     m_pReportWidget = new NFastReport::CFastReportWidget(m_pMainWindow);
     m_pReportWidget->setObjectName(ReportViewerName(m_sPluginName));
 
-    m_pAnalysisAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/analysis.png")),
-                                    QObject::tr("Analysis"), m_pMainWindow);
-    m_pAnalysisAction->setObjectName(AnalysisActionName(m_sPluginName));
-    m_pAnalysisAction->setCheckable(true);
+    const CAnalysisBars::SActions actions = CAnalysisBars::CreateActions(m_pMainWindow, this, m_sPluginName);
+    m_pAnalysisAction = actions.analysis;
+    m_pBlankDataAction = actions.blankData;
+    m_pSaveAsPdfAction = actions.saveAsPdf;
+    m_pPrintReportAction = actions.printReport;
     connect(m_pAnalysisAction, &QAction::triggered, this, &CBaseExtension::analyse);
-
-    m_pBlankDataAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/enter_data.png")),
-                                     QObject::tr("Blank data"), this);
-    m_pBlankDataAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(m_pBlankDataAction, &QAction::triggered, this, &CBaseExtension::enterData);
-
-    m_pPrintReportAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/print_report.png")),
-                                       QObject::tr("Print report"), this);
-    m_pPrintReportAction->setShortcut(QKeySequence::Print);
     connect(m_pPrintReportAction, &QAction::triggered, m_pReportWidget,
             &NFastReport::CFastReportWidget::printReport);
-
-    m_pSaveAsPdfAction = new QAction(QIcon(QStringLiteral(":/Extension/Resources/save_as_pdf.png")),
-                                     QObject::tr("Save as PDF"), this);
     connect(m_pSaveAsPdfAction, &QAction::triggered, m_pReportWidget, &NFastReport::CFastReportWidget::saveAsPDF);
 
-    m_pSamplesCombo = new QComboBox(m_pMainWindow);
-    m_pSamplesCombo->setObjectName(SampleSelectorName(m_sPluginName));
-    m_pSamplesCombo->setToolTip(QObject::tr("The sample that the report is about"));
-    m_pSamplesCombo->setAccessibleName(QObject::tr("Sample"));
-    m_pSamplesCombo->setFocusPolicy(Qt::StrongFocus);
-    m_pSamplesCombo->installEventFilter(new CWheelOnlyWithFocus(m_pSamplesCombo));
+    m_pSamplesCombo = CAnalysisBars::CreateSelector(m_pMainWindow, m_sPluginName);
     connect(m_pSamplesCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &CBaseExtension::selectSampleChanged);
     // The viewer tells a report of another sample from the selected one's; the check
@@ -273,7 +195,6 @@ void CBaseExtension::Install(NTarsel::CMainWindow* mainWindow)
     });
     connect(m_pSamplesCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), m_pReportWidget,
             &NFastReport::CFastReportWidget::checkSubject);
-    m_pSamplesCombo->hide();
 
     m_pTemplateMenu = new QMenu(QObject::tr("Template"), m_pMainWindow);
     m_pTemplateMenu->setObjectName(TemplateMenuName(m_sPluginName));
@@ -311,15 +232,10 @@ void CBaseExtension::EnterAnalyse()
         m_pMainWindow->SetCentralWidget(m_pReportWidget);
 
         m_pMainProfile = NTarsel::CSettings::GetProfileManager()->GetCurrentProfile();
-        // Without a profile toolbar the analysis toolbar follows the window's own style.
-        Qt::ToolButtonStyle buttonStyle = m_pMainWindow->toolButtonStyle();
-        if (m_pMainProfile) {
-            if (QToolBar* profileToolBar = m_pMainProfile->GetToolBar(NTarsel::ActionTypeAnalysis)) {
-                buttonStyle = profileToolBar->toolButtonStyle();
-                profileToolBar->removeAction(m_pAnalysisAction);
-            }
+        const Qt::ToolButtonStyle buttonStyle =
+            CAnalysisBars::TakeFromProfile(m_pMainProfile.get(), m_pAnalysisAction, m_pMainWindow->toolButtonStyle());
+        if (m_pMainProfile)
             m_pMainProfile->Unbind();
-        }
 
         const CAnalysisBars::SActions actions{m_pAnalysisAction, m_pBlankDataAction, m_pSaveAsPdfAction,
                                               m_pPrintReportAction};
@@ -381,31 +297,15 @@ void CBaseExtension::selectSampleChanged(int index)
         updateReport();
 }
 
-namespace {
-
-// The data of the project's selected sample; null without one.
-boost::shared_ptr<NDna::ISampleData> selectedSampleData(const boost::shared_ptr<NDna::IProject>& project)
-{
-    if (!project)
-        return boost::shared_ptr<NDna::ISampleData>();
-    const unsigned int selected = project->GetSelectedSample();
-    if (selected >= project->GetSampleCount())
-        return boost::shared_ptr<NDna::ISampleData>();
-    const boost::shared_ptr<NDna::ISample> sample = project->GetSample(selected);
-    return sample ? sample->GetData() : boost::shared_ptr<NDna::ISampleData>();
-}
-
-} // namespace
-
 QString CBaseExtension::selectedSampleDataPath() const
 {
-    const boost::shared_ptr<NDna::ISampleData> data = selectedSampleData(m_pProject);
+    const boost::shared_ptr<NDna::ISampleData> data = CAnalysisBars::SelectedSampleData(m_pProject.get());
     return data ? NCommon::FromLocal(data->GetPath()) : QString();
 }
 
 QString CBaseExtension::selectedSampleName() const
 {
-    const boost::shared_ptr<NDna::ISampleData> data = selectedSampleData(m_pProject);
+    const boost::shared_ptr<NDna::ISampleData> data = CAnalysisBars::SelectedSampleData(m_pProject.get());
     return data && data->GetSpecimen() ? NCommon::FromLocal(data->GetSpecimen()->GetName()) : QString();
 }
 
@@ -495,8 +395,6 @@ void CBaseExtension::onDbLoaded()
         return;
     const QFileInfoList templates = CTemplateCatalogue::List(
         TemplateFolder(NTarsel::CApplication::commonDataLocation(), locale, m_sPluginName));
-    if (templates.isEmpty())
-        return;
     const QString lastChoice = NTarsel::CSettings::GetQSettings()->value(getTemplateKey(), QString()).toString();
     if (QActionGroup* group = CTemplateCatalogue::Fill(m_pTemplateMenu, this, templates, lastChoice)) {
         connect(group, &QActionGroup::triggered, this, &CBaseExtension::selectReportTemplate);
@@ -544,21 +442,14 @@ void CBaseExtension::saveVariables()
 
 void CBaseExtension::variablesFromProject()
 {
-    if (!m_pProject)
-        return;
-    const std::map<std::string, std::string> stored = m_pProject->GetReportVariables();
-    for (const auto& variable : stored)
-        m_variables[NCommon::FromLocal(variable.first)] = NCommon::FromLocal(variable.second);
+    if (m_pProject)
+        CVariablesFile::Merge(m_pProject->GetReportVariables(), m_variables);
 }
 
 void CBaseExtension::variablesToProject()
 {
-    if (!m_pProject)
-        return;
-    std::map<std::string, std::string> variables;
-    for (auto it = m_variables.cbegin(); it != m_variables.cend(); ++it)
-        variables[NCommon::ToLocal(it.key())] = NCommon::ToLocal(it.value());
-    m_pProject->SetReportVariables(variables);
+    if (m_pProject)
+        m_pProject->SetReportVariables(CVariablesFile::ProjectForm(m_variables));
 }
 
 QString CBaseExtension::timestamp()

@@ -1,5 +1,6 @@
 #include "extension/VariablesFile.h"
 
+#include "common/LocalText.h"
 #include "host/config/Config.h"
 
 #include <boost/shared_ptr.hpp>
@@ -48,6 +49,20 @@ CVariablesFile::ESaveResult CVariablesFile::Save(const QString& path, const Vari
         return Saved;
     error = config->GetLastError();
     return NotWritten;
+}
+
+void CVariablesFile::Merge(const std::map<std::string, std::string>& stored, VariableMap& variables)
+{
+    for (const auto& variable : stored)
+        variables[NCommon::FromLocal(variable.first)] = NCommon::FromLocal(variable.second);
+}
+
+std::map<std::string, std::string> CVariablesFile::ProjectForm(const VariableMap& variables)
+{
+    std::map<std::string, std::string> stored;
+    for (auto it = variables.cbegin(); it != variables.cend(); ++it)
+        stored[NCommon::ToLocal(it.key())] = NCommon::ToLocal(it.value());
+    return stored;
 }
 
 } // namespace NExtension

@@ -3,6 +3,7 @@
 #include "extension/ExtensionExport.h"
 #include "extension/Variables.h"
 
+#include <map>
 #include <string>
 
 namespace NTarsel {
@@ -32,6 +33,13 @@ public:
     /// Writes the persisted variables of variables to the file at path, replacing it
     /// as a whole.
     static ESaveResult Save(const QString& path, const VariableMap& variables, std::string& error);
+
+    /// Sets in variables each of stored (a project's report variables, in the host's
+    /// local 8-bit text); other names keep their values.
+    static void Merge(const std::map<std::string, std::string>& stored, VariableMap& variables);
+
+    /// variables as a project stores them, in the host's local 8-bit text.
+    static std::map<std::string, std::string> ProjectForm(const VariableMap& variables);
 };
 
 } // namespace NExtension
