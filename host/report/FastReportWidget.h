@@ -25,6 +25,7 @@ class QPushButton;
 class QRectF;
 class QSpinBox;
 class QStackedWidget;
+class QToolBar;
 
 namespace NFastReport {
 
@@ -144,11 +145,13 @@ signals:
     void pdfSaved(const QString& path);
 
 private:
+    // The viewer's toolbar: zoom, page navigation, print preview.
+    QToolBar* createToolBar();
+    // One render of what was set (UpdateReport without its guard against nesting).
+    void updateOnce();
     // Builds the report of what was set while the viewer shows how many of the rows
     // are in; the window keeps painting, and its Cancel button (or Escape) is the
     // only input that gets through: it ends the build without a report.
-    // One render of what was set (UpdateReport without its guard against nesting).
-    void updateOnce();
     // previous, when given, lends the new report its unchanged tables.
     std::unique_ptr<CReport> buildWithProgress(const CReport* previous, int rows, SReportError* error);
     void showPageCounter(int page, int count);

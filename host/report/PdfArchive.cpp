@@ -1,27 +1,20 @@
 #include "host/report/PdfArchive.h"
 
+#include "host/report/QpdfSupport.h"
+
 #include <QFont>
 #include <QObject>
-#include <QPainterPath>
-#include <QRawFont>
-#include <QSet>
 #include <QRegularExpression>
 #include <QXmlStreamWriter>
 
-#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFEFStreamObjectHelper.hh>
 #include <qpdf/QPDFEmbeddedFileDocumentHelper.hh>
 #include <qpdf/QPDFFileSpecObjectHelper.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
 
-#include <algorithm>
-#include <climits>
-#include <exception>
 #include <memory>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -66,13 +59,6 @@ std::string utf8(const QString& text)
     return text.toStdString();
 }
 
-QByteArray bytes(const std::shared_ptr<Buffer>& buffer)
-{
-    if (buffer->getSize() > size_t(INT_MAX))
-        throw std::length_error("the PDF is larger than 2 GiB");
-    return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), int(buffer->getSize()));
-}
-
 QUtil::QPDFTime pdfTime(const QDateTime& time)
 {
     const QDateTime utc = time.toUTC();
@@ -84,15 +70,6 @@ QString textOf(QPDFObjectHandle dictionary, const char* key)
 {
     QPDFObjectHandle value = dictionary.getKey(key);
     return value.isString() ? QString::fromStdString(value.getUTF8Value()) : QString();
-}
-
-// Our input comes from QPdfWriter: one that needs repair is a fault to report, not
-// to paper over; qpdf's warnings would only go to stderr.
-void openPdf(QPDF* qpdf, const QByteArray& pdf)
-{
-    qpdf->setSuppressWarnings(true);
-    qpdf->setAttemptRecovery(false);
-    qpdf->processMemoryFile("PDF", pdf.constData(), size_t(pdf.size()));
 }
 
 bool isRelationship(const QString& relationship)
@@ -319,86 +296,19 @@ void embed(QPDF* qpdf, const std::vector<SPdfAttachment>& attachments, const QUt
 }
 
 
-// The character codes that a ToUnicode map gives text for.
-QSet<uint> mappedCodes(const QByteArray& map)
-{
-    QSet<uint> codes;
-    // One range or character a line, as Qt writes them: "<0001> <0023> [<0054> ...]".
-    static const QRegularExpression range(QStringLiteral("^\\s*<([0-9A-Fa-f]{4})>\\s*<([0-9A-Fa-f]{4})>\\s*[<\\[]"),
-                                          QRegularExpression::MultilineOption);
-    static const QRegularExpression single(QStringLiteral("^\\s*<([0-9A-Fa-f]{4})>\\s*<[0-9A-Fa-f]+>\\s*$"),
-                                           QRegularExpression::MultilineOption);
-    const QString text = QString::fromLatin1(map);
-    const int ranges = text.indexOf(QLatin1String("beginbfrange"));
-    const int singles = text.indexOf(QLatin1String("beginbfchar"));
-    for (auto match = range.globalMatch(text, qMax(ranges, 0)); ranges >= 0 && match.hasNext();) {
-        const QRegularExpressionMatch found = match.next();
-        const uint last = found.captured(2).toUInt(nullptr, 16);
-        for (uint code = found.captured(1).toUInt(nullptr, 16); code <= last; ++code)
-            codes.insert(code);
-    }
-    for (auto match = single.globalMatch(text, qMax(singles, 0)); singles >= 0 && match.hasNext();)
-        codes.insert(match.next().captured(1).toUInt(nullptr, 16));
-    return codes;
-}
-
-// Whether two glyph outlines, read at the same size, are the same glyph: the same
-// elements at the same places, give or take the rounding of a subset's own copy.
-bool sameOutline(const QPainterPath& left, const QPainterPath& right)
-{
-    if (left.elementCount() == 0 || left.elementCount() != right.elementCount())
-        return false;
-    for (int index = 0; index < left.elementCount(); ++index) {
-        const QPainterPath::Element a = left.elementAt(index);
-        const QPainterPath::Element b = right.elementAt(index);
-        if (a.type != b.type || qAbs(a.x - b.x) > 2 || qAbs(a.y - b.y) > 2)
-            return false;
-    }
-    return true;
-}
-
-// The outlines of characters in the installed font family that a PDF's embedded
-// subset came from, regular and bold, at the size the subsets are read at.
-QVector<QPair<uint, QPainterPath> > outlinesIn(const QString& family, const QVector<uint>& characters)
-{
-    QVector<QPair<uint, QPainterPath> > outlines;
-    for (const bool bold : {false, true}) {
-        QFont font(family);
-        font.setBold(bold);
-        font.setPixelSize(1000);
-        font.setHintingPreference(QFont::PreferNoHinting);
-        const QRawFont raw = QRawFont::fromFont(font);
-        for (const uint character : characters) {
-            const QVector<quint32> glyphs = raw.glyphIndexesForString(QString::fromUcs4(&character, 1));
-            if (raw.supportsCharacter(character) && glyphs.size() == 1 && glyphs.first() != 0)
-                outlines.append(qMakePair(character, raw.pathForGlyph(glyphs.first())));
-        }
-    }
-    return outlines;
-}
-
-QByteArray utf16Hex(uint character)
-{
-    const QString text = QString::fromUcs4(&character, 1);
-    QByteArray hex;
-    for (const QChar unit : text)
-        hex += QByteArray::number(unit.unicode(), 16).rightJustified(4, '0').toUpper();
-    return hex;
-}
 } // namespace
 
 bool MakeArchivePdf(const QByteArray& pdf, const SPdfArchiveInfo& info, QByteArray* archive, QString* error)
 {
-    const auto fail = [error](const QString& reason) {
-        if (error)
-            *error = QObject::tr("The archive PDF could not be made: %1").arg(reason);
-        return false;
-    };
+    const QString failure = QObject::tr("The archive PDF could not be made: %1");
     Properties properties;
     const QString wrong = check(info, &properties);
-    if (!wrong.isEmpty())
-        return fail(wrong);
-    try {
+    if (!wrong.isEmpty()) {
+        if (error)
+            *error = failure.arg(wrong);
+        return false;
+    }
+    return RunQpdf(failure, error, [&] {
         QPDF qpdf;
         openPdf(&qpdf, pdf);
         const QUtil::QPDFTime now = pdfTime(QDateTime::currentDateTimeUtc());
@@ -424,17 +334,12 @@ bool MakeArchivePdf(const QByteArray& pdf, const SPdfArchiveInfo& info, QByteArr
         writer.setDeterministicID(true);
         writer.write();
         *archive = bytes(writer.getBufferSharedPointer());
-        return true;
-    } catch (const std::exception& exception) {
-        return fail(QString::fromLocal8Bit(exception.what()));
-    } catch (...) {
-        return fail(QObject::tr("unknown error"));
-    }
+    });
 }
 
 bool ReadPdfAttachments(const QByteArray& pdf, QMap<QString, QByteArray>* files, QString* error)
 {
-    try {
+    return RunQpdf(QObject::tr("The embedded files of the PDF could not be read: %1"), error, [&] {
         QPDF qpdf;
         openPdf(&qpdf, pdf);
         QMap<QString, QByteArray> found;
@@ -449,120 +354,31 @@ bool ReadPdfAttachments(const QByteArray& pdf, QMap<QString, QByteArray>* files,
             found.insert(QString::fromStdString(name), bytes(stream.getStreamData()));
         }
         *files = found;
-        return true;
-    } catch (const std::exception& exception) {
-        if (error)
-            *error = QObject::tr("The embedded files of the PDF could not be read: %1").arg(QString::fromLocal8Bit(exception.what()));
-        return false;
-    } catch (...) {
-        if (error)
-            *error = QObject::tr("The embedded files of the PDF could not be read: %1").arg(QObject::tr("unknown error"));
-        return false;
-    }
+    });
 }
 
 QByteArray ReadPdfMetadata(const QByteArray& pdf)
 {
-    try {
+    QByteArray packet;
+    RunQpdf(QString(), nullptr, [&] {
         QPDF qpdf;
         openPdf(&qpdf, pdf);
         QPDFObjectHandle metadata = qpdf.getRoot().getKey("/Metadata");
-        return metadata.isStream() ? bytes(metadata.getStreamData()) : QByteArray();
-    } catch (...) {
-        return QByteArray();
-    }
+        if (metadata.isStream())
+            packet = bytes(metadata.getStreamData());
+    });
+    return packet;
 }
 
 int PdfPageCount(const QByteArray& pdf)
 {
-    try {
+    int count = -1;
+    RunQpdf(QString(), nullptr, [&] {
         QPDF qpdf;
         openPdf(&qpdf, pdf);
-        return int(qpdf.getAllPages().size());
-    } catch (...) {
-        return -1;
-    }
-}
-
-bool CompleteTextLayer(const QByteArray& pdf, const QString& text, QByteArray* completed, QVector<uint>* unresolved,
-                       QString* error)
-{
-    QVector<uint> wanted;
-    for (const uint character : text.toUcs4()) {
-        if (character > 0xFFFF && !wanted.contains(character))
-            wanted << character;
-    }
-    *unresolved = wanted;
-    *completed = pdf;
-    if (wanted.isEmpty())
-        return true;
-    try {
-        QPDF qpdf;
-        openPdf(&qpdf, pdf);
-        std::set<QPDFObjGen> seen;
-        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(qpdf).getAllPages()) {
-            for (auto& entry : page.getObjectHandle().getKey("/Resources").getKey("/Font").ditems()) {
-                QPDFObjectHandle font = entry.second;
-                if (!font.isDictionary() || seen.count(font.getObjGen()) || !font.getKey("/ToUnicode").isStream())
-                    continue;
-                seen.insert(font.getObjGen());
-                QPDFObjectHandle file =
-                    font.getKey("/DescendantFonts").getArrayItem(0).getKey("/FontDescriptor").getKey("/FontFile2");
-                if (!file.isStream())
-                    continue;
-                // Qt's font subsets number their glyphs as the codes that the page uses.
-                const QRawFont embedded(bytes(file.getStreamData()), 1000, QFont::PreferNoHinting);
-                const QByteArray maxp = embedded.fontTable("maxp");
-                if (!embedded.isValid() || maxp.size() < 6)
-                    continue;
-                const uint glyphs = (uchar(maxp[4]) << 8) | uchar(maxp[5]);
-                QPDFObjectHandle map = font.getKey("/ToUnicode");
-                const QSet<uint> mapped = mappedCodes(bytes(map.getStreamData()));
-                if (uint(mapped.size()) >= glyphs)
-                    continue;
-                const QVector<QPair<uint, QPainterPath> > outlines = outlinesIn(embedded.familyName(), wanted);
-                QByteArray singles;
-                int count = 0;
-                for (uint glyph = 1; glyph < glyphs; ++glyph) {
-                    if (mapped.contains(glyph))
-                        continue;
-                    const QPainterPath shape = embedded.pathForGlyph(glyph);
-                    const auto same = std::find_if(outlines.cbegin(), outlines.cend(), [&shape](const auto& candidate) {
-                        return sameOutline(shape, candidate.second);
-                    });
-                    if (same != outlines.cend()) {
-                        const uint character = same->first;
-                        singles += '<' + QByteArray::number(glyph, 16).rightJustified(4, '0').toUpper() + "> <"
-                                   + utf16Hex(character) + ">\n";
-                        ++count;
-                        unresolved->removeAll(character);
-                    }
-                }
-                if (count == 0)
-                    continue;
-                QByteArray data = bytes(map.getStreamData());
-                const int end = data.lastIndexOf("endcmap");
-                if (end < 0)
-                    continue;
-                data.insert(end, QByteArray::number(count) + " beginbfchar\n" + singles + "endbfchar\n");
-                map.replaceStreamData(data.toStdString(), QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
-            }
-        }
-        if (unresolved->size() == wanted.size())
-            return true;
-        QPDFWriter writer(qpdf);
-        writer.setOutputMemory();
-        writer.write();
-        *completed = bytes(writer.getBufferSharedPointer());
-        return true;
-    } catch (const std::exception& exception) {
-        if (error)
-            *error = QObject::tr("The PDF's text layer could not be completed: %1").arg(QString::fromLocal8Bit(exception.what()));
-    } catch (...) {
-        if (error)
-            *error = QObject::tr("The PDF's text layer could not be completed: %1").arg(QObject::tr("unknown error"));
-    }
-    return false;
+        count = int(qpdf.getAllPages().size());
+    });
+    return count;
 }
 
 } // namespace NFastReport

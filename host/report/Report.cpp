@@ -10,6 +10,7 @@
 #include "host/report/ReadableText.h"
 #include "host/report/ReportDocument.h"
 #include "host/report/ReportLog.h"
+#include "host/report/ReportPage.h"
 #include "host/report/TemplateDirectory.h"
 #include "host/report/TemplateRenderer.h"
 
@@ -38,25 +39,6 @@ namespace NFastReport {
 namespace {
 
 const qint64 c_nMaxStyleSheetBytes = 1024 * 1024;
-
-qreal millimetres(qreal value)
-{
-    return value * CReport::c_nLayoutDpi / 25.4;
-}
-
-// A4 in layout units and the page margins; the bottom one leaves room for the footer.
-const QSizeF c_pageSize(millimetres(210), millimetres(297));
-const qreal c_dSideMargin = millimetres(20);
-const qreal c_dTopMargin = millimetres(18);
-const qreal c_dBottomMargin = millimetres(24);
-
-QFont baseFont(qreal points)
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    return font;
-}
 
 QString dataSetName(const IDataSet& dataSet)
 {
@@ -97,62 +79,6 @@ std::vector<SPlaceholder> placeholders(const QTextDocument& document)
     }
     return found;
 }
-
-// Whether pdf is a whole PDF of pages pages, as the writer ends one: the header, the
-// page objects, the end-of-file mark.
-// Qt writes each page object on lines of its own; a PDF rewritten after it (an
-// archive, a completed text layer) is counted as a reader counts it.
-bool isCompletePdf(const QByteArray& pdf, int pages, bool rewritten, QString* reason)
-{
-    const int found = rewritten ? PdfPageCount(pdf) : pdf.count("/Type /Page\n");
-    if (!pdf.startsWith("%PDF-"))
-        *reason = QObject::tr("the file does not start as a PDF");
-    else if (!pdf.trimmed().endsWith("%%EOF"))
-        *reason = QObject::tr("the file does not end as a PDF");
-    else if (found != pages)
-        *reason = QObject::tr("the file holds %1 pages instead of %2").arg(found).arg(pages);
-    else
-        return true;
-    return false;
-}
-
-// Qt's text layout scales fixed lengths (CSS pixels, image sizes, spacing) by the
-// layout device's resolution over that of the primary screen, unless the
-// application assumes 96 dpi screens. While it lives, this assumes them, so that a
-// report is laid out and painted alike on every workstation, whatever its screen's
-// font resolution or scale factor; the widgets' own fonts are not touched outside it.
-class CScreenIndependentLayout
-{
-public:
-    CScreenIndependentLayout()
-        : m_bWasSet(QCoreApplication::testAttribute(Qt::AA_Use96Dpi))
-    {
-        QCoreApplication::setAttribute(Qt::AA_Use96Dpi, true);
-    }
-    ~CScreenIndependentLayout() { QCoreApplication::setAttribute(Qt::AA_Use96Dpi, m_bWasSet); }
-    CScreenIndependentLayout(const CScreenIndependentLayout&) = delete;
-    CScreenIndependentLayout& operator=(const CScreenIndependentLayout&) = delete;
-
-    // Gives the screen its own resolution back while the window paints (progress).
-    class CPause
-    {
-    public:
-        explicit CPause(const CScreenIndependentLayout& layout)
-            : m_layout(layout)
-        {
-            QCoreApplication::setAttribute(Qt::AA_Use96Dpi, m_layout.m_bWasSet);
-        }
-        ~CPause() { QCoreApplication::setAttribute(Qt::AA_Use96Dpi, true); }
-        CPause(const CPause&) = delete;
-        CPause& operator=(const CPause&) = delete;
-
-    private:
-        const CScreenIndependentLayout& m_layout;
-    };
-
-private:
-    const bool m_bWasSet;
-};
 
 // The block property that marks the paragraph where a data-set table stands; its
 // value is the table's number.
@@ -477,172 +403,10 @@ QSizeF CReport::PageSize() const
     return c_pageSize;
 }
 
-void CReport::RenderPage(int page, QPainter* painter, const QRectF& target) const
-{
-    if (page < 0 || page >= m_nPageCount || target.isEmpty())
-        return;
-    const CScreenIndependentLayout screenIndependent;
-    const QRectF paper(QPointF(0, 0), c_pageSize);
-    painter->save();
-    painter->translate(target.topLeft());
-    painter->scale(target.width() / paper.width(), target.height() / paper.height());
-    painter->setClipRect(paper, Qt::IntersectClip);
-    painter->fillRect(paper, Qt::white);
-    if (!m_sWatermark.isEmpty())
-        drawWatermark(painter);
-    // Only what the painter can show is drawn: a preview repaints a strip at a time.
-    const QRectF visible = painter->clipBoundingRect() & paper;
-
-    for (const CPageModel::SPiece& piece : m_pPages->Pages()[size_t(page)]) {
-        if (piece.table)
-            drawTable(painter, *piece.table, piece.x, piece.slices);
-        else if (piece.y < visible.bottom() && piece.y + piece.to - piece.from > visible.top())
-            drawText(painter, piece.from, piece.to, piece.y);
-    }
-
-    drawFooter(painter, page);
-    painter->restore();
-}
-
 void CReport::SetMarks(const QString& watermark, const QString& footerNote)
 {
     m_sWatermark = watermark;
     m_sFooterNote = footerNote;
-}
-
-void CReport::drawWatermark(QPainter* painter) const
-{
-    // Across the page from the lower left to the upper right, under the content and
-    // light enough to read it through (an archive PDF has no transparency); laid out
-    // as the report's text is, so that the PDF holds it as text.
-    QFont font(baseFont(72), &m_layoutDevice);
-    font.setBold(true);
-    const qreal diagonal = std::hypot(c_pageSize.width(), c_pageSize.height());
-    QTextOption option;
-    option.setUseDesignMetrics(true);
-    option.setWrapMode(QTextOption::NoWrap);
-    QTextLayout layout(m_sWatermark, font, &m_layoutDevice);
-    layout.setTextOption(option);
-    const auto layOut = [&layout] {
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        line.setLineWidth(1.0e6);
-        layout.endLayout();
-        return line;
-    };
-    QTextLine line = layOut();
-    if (line.naturalTextWidth() > diagonal * 0.75) {
-        font.setPointSizeF(font.pointSizeF() * diagonal * 0.75 / line.naturalTextWidth());
-        layout.setFont(font);
-        line = layOut();
-    }
-    painter->save();
-    painter->translate(c_pageSize.width() / 2, c_pageSize.height() / 2);
-    painter->rotate(-qRadiansToDegrees(std::atan2(c_pageSize.height(), c_pageSize.width())));
-    painter->setPen(QColor(0xf2, 0xc4, 0xc4));
-    layout.draw(painter, QPointF(-line.naturalTextWidth() / 2, -line.height() / 2));
-    painter->restore();
-}
-
-void CReport::drawText(QPainter* painter, qreal from, qreal to, qreal y) const
-{
-    painter->save();
-    painter->setClipRect(QRectF(0, y, c_pageSize.width(), to - from), Qt::IntersectClip);
-    painter->translate(0, y - from);
-    // Only the lines wholly inside: a line that touches the cut belongs to the other side.
-    // The last line before from may reach into the piece (by up to m_dLineOverlap),
-    // and the painter draws any line that meets the clip: the clip starts half a
-    // line below from, where no line of the piece has ended yet.
-    const qreal inset = qMin(qMax(m_dLineInset, m_dLineOverlap + 1.0 / 64), (to - from) / 2);
-    qreal top = from + inset;
-    // The text layout draws the last line above the clip as well (for its
-    // descenders): in a PDF that line's text would be there twice. A paragraph that
-    // runs on from the page before is drawn here line by line, the rest below it.
-    QAbstractTextDocumentLayout* layout = m_pDocument->documentLayout();
-    for (QTextBlock block = m_pDocument->begin(); block.isValid(); block = block.next()) {
-        const QRectF box = layout->blockBoundingRect(block);
-        if (box.top() > from)
-            break;
-        if (box.bottom() <= from + inset || QTextCursor(block).currentFrame() != m_pDocument->rootFrame())
-            continue;
-        const QTextLayout* text = block.layout();
-        // A line draws itself relative to its layout's place, which the box gives.
-        const QPointF origin = box.topLeft();
-        painter->setPen(Qt::black);
-        for (int index = 0; index < text->lineCount(); ++index) {
-            const QTextLine line = text->lineAt(index);
-            const qreal lineTop = box.top() + line.y();
-            if (lineTop >= from - 1.0 / 64 && lineTop < to - 1.0 / 64)
-                line.draw(painter, origin);
-        }
-        top = qMax(top, box.bottom() + 1.0 / 64);
-    }
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = QRectF(0, top, c_pageSize.width(), qMax(qreal(0), to - top - 1.0 / 64));
-    context.palette.setColor(QPalette::Text, Qt::black);
-    if (context.clip.height() > 0)
-        layout->draw(painter, context);
-    // The tables inside the template's own frames, unbroken.
-    for (const STable& table : m_tables) {
-        if (table.inFlow || table.at.y() < from || table.at.y() >= to)
-            continue;
-        std::vector<CPageModel::SSlice> slices;
-        qreal top = table.at.y();
-        for (int row = 0; row < table.block->RowCount(); ++row) {
-            slices.push_back(CPageModel::SSlice{row, 0, float(table.block->RowHeight(row)), float(top)});
-            top += table.block->RowHeight(row);
-        }
-        drawTable(painter, *table.block, table.at.x(), slices);
-    }
-    painter->restore();
-}
-
-void CReport::drawTable(QPainter* painter, const CTableBlock& table, qreal x,
-                        const std::vector<CPageModel::SSlice>& slices)
-{
-    if (slices.empty())
-        return;
-    std::vector<qreal> tops;
-    tops.reserve(slices.size());
-    // Only the rows the painter can show: a preview repaints a strip at a time.
-    const QRectF visible = painter->clipBoundingRect();
-    for (const CPageModel::SSlice& slice : slices) {
-        tops.push_back(slice.y);
-        if (visible.isEmpty() || (slice.y < visible.bottom() && slice.y + slice.to - slice.from > visible.top()))
-            table.PaintRow(painter, slice.row, slice.from, slice.to, QPointF(x, slice.y));
-    }
-    table.PaintGrid(painter, x, tops, slices.back().y + slices.back().to - slices.back().from);
-}
-
-void CReport::drawFooter(QPainter* painter, int page) const
-{
-    const QFont font(baseFont(8), &m_layoutDevice);
-    QTextOption option;
-    option.setUseDesignMetrics(true);
-    option.setWrapMode(QTextOption::NoWrap);
-    const qreal left = c_dSideMargin;
-    const qreal right = c_pageSize.width() - c_dSideMargin;
-    const qreal top = c_pageSize.height() - c_dBottomMargin + millimetres(8);
-
-    painter->setPen(QPen(QColor(0x80, 0x80, 0x80), 0.5));
-    painter->drawLine(QPointF(left, top), QPointF(right, top));
-    painter->setPen(Qt::black);
-    const QString texts[] = {m_sDate, QObject::tr("Page %1 of %2").arg(page + 1).arg(m_nPageCount), m_sFooterNote};
-    for (int i = 0; i < 3; ++i) {
-        if (texts[i].isEmpty())
-            continue;
-        QTextLayout layout(texts[i], font);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        line.setLineWidth(right - left);
-        layout.endLayout();
-        // The date on the left, the page number flush right, the note between them.
-        const qreal x = i == 0 ? left
-                        : i == 1 ? right - line.naturalTextWidth()
-                                 : (left + right - line.naturalTextWidth()) / 2;
-        layout.draw(painter, QPointF(x, top + millimetres(2)));
-    }
 }
 
 QStringList CReport::MissingDataSets() const
@@ -665,100 +429,6 @@ QString CReport::Title() const
 {
     const QString title = m_pDocument->metaInformation(QTextDocument::DocumentTitle).simplified();
     return title.isEmpty() ? QFileInfo(m_sReportPath).completeBaseName() : title;
-}
-
-void CReport::paintPages(QPagedPaintDevice* device, QPainter* painter, int first, int last) const
-{
-    // The page keeps its proportions on any paper and sits in the middle of it.
-    const QRectF area(0, 0, device->width(), device->height());
-    const qreal scale = qMin(area.width() / c_pageSize.width(), area.height() / c_pageSize.height());
-    QRectF target(QPointF(0, 0), c_pageSize * scale);
-    target.moveCenter(area.center());
-    for (int page = first; page <= last; ++page) {
-        if (page > first)
-            device->newPage();
-        RenderPage(page, painter, target);
-    }
-}
-
-bool CReport::WritePdf(const QString& path, bool archive, QString* error, const SPdfArchiveInfo* archiveInfo) const
-{
-    QString target;
-    if (!NCommon::ResolveOutputFile(path, &target, error))
-        return false;
-    // Painted into memory first: the file is written only once the whole PDF exists.
-    QByteArray pdf;
-    {
-        QBuffer buffer(&pdf);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setPdfVersion(archive ? QPagedPaintDevice::PdfVersion_A1b : QPagedPaintDevice::PdfVersion_1_4);
-        writer.setTitle(Title());
-        writer.setCreator(QStringLiteral("Tarsel report viewer"));
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            *error = QObject::tr("Cannot write %1: the PDF could not be started").arg(QDir::toNativeSeparators(path));
-            return false;
-        }
-        paintPages(&writer, &painter, 0, m_nPageCount - 1);
-        painter.end();
-    }
-    const int pages = m_nPageCount;
-    QString reason;
-    QByteArray completed;
-    QVector<uint> gaps;
-    if (!CompleteTextLayer(pdf, PlainText(), &completed, &gaps, &reason)) {
-        *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
-        return false;
-    }
-    WarnAboutTextLayerGaps(gaps);
-    // A rewritten PDF no longer has Qt's layout of objects (see isCompletePdf).
-    const bool rewritten = archive || completed != pdf;
-    pdf = completed;
-    if (archive) {
-        SPdfArchiveInfo info = archiveInfo ? *archiveInfo : SPdfArchiveInfo();
-        if (info.title.isEmpty())
-            info.title = Title();
-        if (info.creator.isEmpty())
-            info.creator = QStringLiteral("Tarsel report viewer");
-        QByteArray archived;
-        if (!MakeArchivePdf(pdf, info, &archived, &reason)) {
-            *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
-            return false;
-        }
-        pdf = archived;
-    }
-    if (!isCompletePdf(pdf, pages, rewritten, &reason)
-        || !NCommon::ReplaceFileChecked(
-            target, pdf,
-            [pages, rewritten](const QByteArray& written, QString* why) {
-                return isCompletePdf(written, pages, rewritten, why);
-            },
-            &reason)) {
-        *error = QObject::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
-        return false;
-    }
-    return true;
-}
-
-bool CReport::Print(QPrinter* printer, QString* error) const
-{
-    printer->setFullPage(true);
-    int first = 0;
-    int last = m_nPageCount - 1;
-    if (printer->fromPage() > 0) {
-        first = qMin(printer->fromPage(), m_nPageCount) - 1;
-        last = qBound(first, printer->toPage() - 1, m_nPageCount - 1);
-    }
-    QPainter painter;
-    if (!painter.begin(printer)) {
-        *error = QObject::tr("The printer could not be started.");
-        return false;
-    }
-    paintPages(printer, &painter, first, last);
-    painter.end();
-    return true;
 }
 
 } // namespace NFastReport
