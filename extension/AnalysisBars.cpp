@@ -81,6 +81,14 @@ Qt::ToolButtonStyle CAnalysisBars::TakeFromProfile(CProfile* profile, QAction* a
     return toolBar->toolButtonStyle();
 }
 
+void CAnalysisBars::GiveToProfile(CProfile* profile, QAction* analysis)
+{
+    if (QToolBar* toolBar = profile ? profile->GetToolBar(NTarsel::ActionTypeAnalysis) : nullptr) {
+        toolBar->removeAction(analysis);
+        toolBar->addAction(analysis);
+    }
+}
+
 QToolBar* CAnalysisBars::AddToolBar(QMainWindow* window, const char* objectName, Qt::ToolButtonStyle style,
                                     const SActions& actions)
 {

@@ -57,6 +57,10 @@ public:
     /// that toolbar's button style; fallback without a profile or such a toolbar.
     static Qt::ToolButtonStyle TakeFromProfile(CProfile* profile, QAction* analysis, Qt::ToolButtonStyle fallback);
 
+    /// Puts analysis at the end of profile's analysis toolbar, where it stands outside
+    /// analysis mode; nothing without a profile or such a toolbar.
+    static void GiveToProfile(CProfile* profile, QAction* analysis);
+
     /// Adds the toolbar "Analyse" (object name objectName) to window with the given
     /// button style: "Analysis", a separator, "Blank data", "Save as PDF", "Print report".
     static QToolBar* AddToolBar(QMainWindow* window, const char* objectName, Qt::ToolButtonStyle style,

@@ -45,9 +45,6 @@ namespace {
 const char* const c_sLogSource = "BaseExtension";
 const int c_nErrorLevel = 1;
 const int c_nProgressLevel = 3;
-// Longer project paths are shown as their first and last 35 characters.
-const int c_nMaxProjectPathLength = 73;
-const int c_nProjectPathPart = 35;
 
 bool hasLogger()
 {
@@ -321,15 +318,7 @@ void CBaseExtension::logProgress(const QString& message) const
 
 QString CBaseExtension::getProjectPath()
 {
-    if (!m_pProject)
-        return QString();
-    std::string path = m_pProject->GetPath();
-    if (path.empty())
-        path = m_pProject->GetProjectName();
-    const QString text = NCommon::FromLocal(path);
-    if (text.size() <= c_nMaxProjectPathLength)
-        return text;
-    return text.left(c_nProjectPathPart) + QStringLiteral("...") + text.right(c_nProjectPathPart);
+    return m_pProject ? CVariablesFile::ProjectPathText(*m_pProject) : QString();
 }
 
 boost::shared_ptr<NTarsel::CProfile> CBaseExtension::CreateProfile()
@@ -349,20 +338,8 @@ void CBaseExtension::setupProfile()
 
 void CBaseExtension::UpdateProfile()
 {
-    if (m_bAnalyseMode)
-        return;
-    boost::shared_ptr<NTarsel::CProfile> current;
-    {
-        const boost::shared_ptr<NTarsel::CProfileManager> manager = NTarsel::CSettings::GetProfileManager();
-        current = manager->GetCurrentProfile();
-    }
-    if (!current)
-        return;
-    QToolBar* toolBar = current->GetToolBar(NTarsel::ActionTypeAnalysis);
-    if (!toolBar)
-        return;
-    toolBar->removeAction(m_pAnalysisAction);
-    toolBar->addAction(m_pAnalysisAction);
+    if (!m_bAnalyseMode)
+        CAnalysisBars::GiveToProfile(NTarsel::CSettings::GetProfileManager()->GetCurrentProfile().get(), m_pAnalysisAction);
 }
 
 bool CBaseExtension::HasDbAccess(const QString& name) const

@@ -1,5 +1,6 @@
 #include "extension/FhirBundle.h"
 
+#include "common/ReportDate.h"
 #include "extension/Findings.h"
 
 #include <QCryptographicHash>
@@ -73,7 +74,7 @@ QJsonObject component(const QJsonObject& code, const QString& valueKey, const QJ
 QString fhirDate(const QString& text)
 {
     const QString trimmed = text.trimmed();
-    for (const QString& format : {QStringLiteral("dd.MM.yyyy"), QStringLiteral("d.M.yyyy"), QStringLiteral("yyyy-MM-dd")}) {
+    for (const QString& format : {NCommon::ReportDateFormat(), QStringLiteral("d.M.yyyy"), QStringLiteral("yyyy-MM-dd")}) {
         const QDate date = QDate::fromString(trimmed, format);
         if (date.isValid())
             return date.toString(Qt::ISODate);

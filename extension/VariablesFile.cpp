@@ -2,6 +2,7 @@
 
 #include "common/LocalText.h"
 #include "host/config/Config.h"
+#include "host/dna/Project.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -16,6 +17,10 @@ boost::shared_ptr<NConfig::Config> openFile(const QString& path, NConfig::ConfCr
     return boost::shared_ptr<NConfig::Config>(NConfig::ConfCreate(localPath.constData(), flag, NConfig::ConfNamePath),
                                               NConfig::ConfRelease);
 }
+
+// Longer project paths are shown as their first and last 35 characters.
+const int c_nMaxProjectPathLength = 73;
+const int c_nProjectPathPart = 35;
 
 } // namespace
 
@@ -55,6 +60,17 @@ void CVariablesFile::Merge(const std::map<std::string, std::string>& stored, Var
 {
     for (const auto& variable : stored)
         variables[NCommon::FromLocal(variable.first)] = NCommon::FromLocal(variable.second);
+}
+
+QString CVariablesFile::ProjectPathText(NDna::IProject& project)
+{
+    std::string path = project.GetPath();
+    if (path.empty())
+        path = project.GetProjectName();
+    const QString text = NCommon::FromLocal(path);
+    if (text.size() <= c_nMaxProjectPathLength)
+        return text;
+    return text.left(c_nProjectPathPart) + QStringLiteral("...") + text.right(c_nProjectPathPart);
 }
 
 std::map<std::string, std::string> CVariablesFile::ProjectForm(const VariableMap& variables)

@@ -6,6 +6,10 @@
 #include <map>
 #include <string>
 
+namespace NDna {
+class IProject;
+}
+
 namespace NTarsel {
 namespace NExtension {
 
@@ -37,6 +41,10 @@ public:
     /// Sets in variables each of stored (a project's report variables, in the host's
     /// local 8-bit text); other names keep their values.
     static void Merge(const std::map<std::string, std::string>& stored, VariableMap& variables);
+
+    /// The value of "ProjectPath" for project: its path, or its name when it has none;
+    /// longer than 73 characters, its first and last 35 with "..." between them.
+    static QString ProjectPathText(NDna::IProject& project);
 
     /// variables as a project stores them, in the host's local 8-bit text.
     static std::map<std::string, std::string> ProjectForm(const VariableMap& variables);
