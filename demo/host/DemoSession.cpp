@@ -1,17 +1,12 @@
 #include "demo/host/DemoSession.h"
 
-#include "common/FileDigest.h"
 #include "common/Guarded.h"
 #include "common/LocalText.h"
-#include "common/OutputFile.h"
-#include "common/SaveFile.h"
 #include "demo/host/InstallLayout.h"
 #include "extension/BaseExtension.h"
 #include "extension/ExtensionNames.h"
-#include "extension/Findings.h"
 #include "extension/IExtension.h"
 #include "extension/Variables.h"
-#include "extension/Version.h"
 #include "host/core/Application.h"
 #include "host/core/MainWindow.h"
 #include "host/core/ProfileManager.h"
@@ -20,13 +15,11 @@
 #include "host/dna/Sample.h"
 #include "host/dna/Settings.h"
 #include "host/log/Logger.h"
-#include "host/report/DataSet.h"
 #include "host/report/FastReportWidget.h"
 #include "tools/template-check/TemplateNames.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>

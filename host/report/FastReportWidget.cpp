@@ -1,36 +1,20 @@
 #include "host/report/FastReportWidget.h"
 
-#include "common/ReportDate.h"
 #include "host/report/DataSet.h"
 #include "host/report/Report.h"
 #include "host/report/ReportLog.h"
 #include "host/report/ReportView.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QDate>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QIcon>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QSpinBox>
-#include <QMessageBox>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QPageSize>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QSettings>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QElapsedTimer>
 #include <QToolBar>
 #include <QVBoxLayout>

@@ -2,7 +2,6 @@
 
 #include "host/report/QpdfSupport.h"
 
-#include <QFont>
 #include <QObject>
 #include <QRegularExpression>
 #include <QXmlStreamWriter>
