@@ -1,12 +1,9 @@
 #include "host/report/Report.h"
 
-#include "common/OutputFile.h"
 #include "common/ReportDate.h"
-#include "common/SaveFile.h"
 #include "host/report/CellText.h"
 #include "host/report/DataSet.h"
 #include "host/report/DataSetTable.h"
-#include "host/report/PdfArchive.h"
 #include "host/report/ReadableText.h"
 #include "host/report/ReportDocument.h"
 #include "host/report/ReportLog.h"
@@ -15,22 +12,13 @@
 #include "host/report/TemplateRenderer.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
-#include <QCoreApplication>
-#include <QDate>
 #include <QDir>
 #include <QFileInfo>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QPrinter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFrame>
 #include <QTextLayout>
-#include <QTextTable>
-#include <QtMath>
 
-#include <cmath>
 #include <map>
 #include <vector>
 
@@ -246,19 +234,16 @@ std::unique_ptr<CReport> CReport::Build(const SInput& input, SReportError* error
         styles.insert(styles.end(), size_t(count), cellStyles.Style(resolved(it->format, *document)));
         tables.push_back(std::move(table));
     }
-    // A ligature ("fi" drawn as one glyph) reaches the PDF's text layer as that one
-    // character, so that a search for "file" would not find it. Qt shapes Latin text
-    // without ligatures once letters are spaced at all; the least spacing it keeps
-    // (1/64 of a layout unit) is far below a dot of any printer.
+    // No ligatures in the text layer (see c_dNoLigatureSpacing).
     QTextCharFormat spaced;
     spaced.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-    spaced.setFontLetterSpacing(1.0 / 64);
+    spaced.setFontLetterSpacing(c_dNoLigatureSpacing);
     cursor.select(QTextCursor::Document);
     cursor.mergeCharFormat(spaced);
     cursor.endEditBlock();
     for (CTableBlock::SStyle& style : styles) {
-        style.headerFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.0 / 64);
-        style.bodyFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.0 / 64);
+        style.headerFont = withoutLigatures(style.headerFont);
+        style.bodyFont = withoutLigatures(style.bodyFont);
     }
     // The markers were found from the last to the first.
     const int markers = int(tables.size());

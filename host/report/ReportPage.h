@@ -30,6 +30,19 @@ inline QFont baseFont(qreal points)
     return font;
 }
 
+// A ligature ("fi" drawn as one glyph) reaches the PDF's text layer as that one
+// character, so that a search for "file" would not find it, nor a copied report
+// identifier match its original. Qt shapes Latin text without ligatures once letters
+// are spaced at all; the least spacing it keeps (1/64 of a layout unit) is far below
+// a dot of any printer.
+const qreal c_dNoLigatureSpacing = 1.0 / 64;
+
+inline QFont withoutLigatures(QFont font)
+{
+    font.setLetterSpacing(QFont::AbsoluteSpacing, c_dNoLigatureSpacing);
+    return font;
+}
+
 // Qt's text layout scales fixed lengths (CSS pixels, image sizes, spacing) by the
 // layout device's resolution over that of the primary screen, unless the
 // application assumes 96 dpi screens. While it lives, this assumes them, so that a

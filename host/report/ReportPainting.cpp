@@ -50,7 +50,7 @@ void CReport::drawWatermark(QPainter* painter) const
     // Across the page from the lower left to the upper right, under the content and
     // light enough to read it through (an archive PDF has no transparency); laid out
     // as the report's text is, so that the PDF holds it as text.
-    QFont font(baseFont(72), &m_layoutDevice);
+    QFont font(withoutLigatures(baseFont(72)), &m_layoutDevice);
     font.setBold(true);
     const qreal diagonal = std::hypot(c_pageSize.width(), c_pageSize.height());
     QTextOption option;
@@ -151,7 +151,8 @@ void CReport::drawTable(QPainter* painter, const CTableBlock& table, qreal x,
 
 void CReport::drawFooter(QPainter* painter, int page) const
 {
-    const QFont font(baseFont(8), &m_layoutDevice);
+    // The footer may name a report identifier ("...-4ffb-..."): no ligatures there either.
+    const QFont font(withoutLigatures(baseFont(8)), &m_layoutDevice);
     QTextOption option;
     option.setUseDesignMetrics(true);
     option.setWrapMode(QTextOption::NoWrap);

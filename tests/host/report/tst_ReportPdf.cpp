@@ -95,6 +95,18 @@ private slots:
         }
     }
 
+    // The footer note and the watermark reach the text layer as typed: a report
+    // identifier with "ff" in it must not come out as the one-glyph ligature.
+    void pageMarksCopyAsTyped()
+    {
+        CFastReportWidget widget(nullptr);
+        const QString note = QStringLiteral("Version 2, replaces report urn:uuid:13ffe9e5-f1dd-4ffb-8abe-office");
+        widget.SetPageMarks(QStringLiteral("office draft"), note);
+        const QString text = pdfPages(writePdf(&widget, "<p>Body</p>")).join(QString());
+        QVERIFY2(text.contains(note), qPrintable(text));
+        QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("[\\x{FB00}-\\x{FB06}]"))), qPrintable(text));
+    }
+
     // Long cell text wraps at the same words in German, Hebrew and Arabic as it did
     // when the tables were laid out by the rich-text document.
     void cellTextWrapsAsBefore()
