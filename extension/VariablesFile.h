@@ -13,9 +13,10 @@ class IProject;
 namespace NTarsel {
 namespace NExtension {
 
-/// The variables file: the report variables that are kept from one project to the
-/// next (CVariables::persistedNames), one entry per variable. Internal to the base
-/// library; CBaseExtension passes in its variable map.
+/// Where report variables are kept outside the data dialog: the variables file, with
+/// the variables that go from one project to the next (CVariables::persistedNames),
+/// one entry per variable, and the project, which stores them all in its 8-bit text.
+/// Internal to the base library; CBaseExtension passes in its variable map.
 class TARSEL_EXTENSION_EXPORT CVariablesFile
 {
 public:
